@@ -1,0 +1,43 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+// A run-time error of the program: an error number and a description a user can read.
+// Handlers never catch it; HandlerGuard turns it into the default error report.
+class RuntimeError : public std::runtime_error {
+ public:
+  RuntimeError(int number, const std::string& description)
+      : std::runtime_error(description), number_(number) {}
+  int number() const noexcept { return number_; }
+
+ private:
+  int number_;
+};
+
+// Error numbers the runtime layer raises.
+inline constexpr int kErrorPropertySetFailed = 380;  // a control refused a property value
+inline constexpr int kErrorUnknownProperty = 438;    // no property with that dispatch identifier
+inline constexpr int kErrorDialogFailed = 5;         // a dialog could not be shown
+
+// What a control answers when one of its properties is set. A failure carries the error that the
+// calling layer raises; controls themselves never throw.
+struct Status {
+  int error = 0;  // 0: success
+  std::string description;
+
+  bool ok() const noexcept { return error == 0; }
+  static Status success() { return {}; }
+  static Status failure(int error, std::string description) {
+    return {error, std::move(description)};
+  }
+};
+
+// Raises the failure a control reported; does nothing on success.
+inline void check(const Status& status) {
+  if (!status.ok()) throw RuntimeError(status.error, status.description);
+}
+
+}  // namespace platform
