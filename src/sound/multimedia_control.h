@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/late_bound.h"
+#include "sound/device_commands.h"
+
+namespace sound {
+
+// Why the last device command could not be carried out. These never reach whoever set the
+// property: the set still succeeds, and the reason stays here for anyone who asks.
+enum class DeviceError {
+  kNone = 0,
+  kNoFileName,         // "Open" with no file name set
+  kFileNotFound,       // nothing by that name in the current directory
+  kFileUnreadable,     // exists but cannot be read (permissions, a folder, an I/O error)
+  kFileTooLarge,       // too big to be a cue; refused before it is read into memory
+  kFileEmpty,          // zero bytes, or a wave file without a single sample
+  kFileDamaged,        // starts like a wave file but is cut short or malformed
+  kNotWaveFile,        // some other kind of file, audio or not
+  kNotOpen,            // "Sound" with no file open
+  kNoAudioDevice,      // no audio output at all (no device, or no audio server)
+  kAudioDeviceFailed,  // the output refused the stream or failed while playing
+};
+
+// The program's multimedia device control: a non-visual object that plays wave files. It is
+// reached late-bound, by dispatch identifier, and acts on each command at once:
+//   "Open"  reads and decodes the named file (relative names resolve against the current
+//           directory at that moment) and picks the default audio output;
+//   "Sound" plays the decoded file from its start and returns while it plays;
+//   "Stop"  halts playing;  "Close" releases the output and the decoded samples.
+// Verbs are matched without regard to case. Failures of a command are recorded in error() and
+// errorText(); only an unknown property or verb fails the property set itself.
+//
+// Lives on the thread that runs the Qt event loop and is used from that thread only; playing
+// needs that event loop. Destroying it stops at once, even mid-sound.
+class MultimediaControl : public platform::Dispatchable {
+ public:
+  MultimediaControl();
+  ~MultimediaControl() override;
+  MultimediaControl(const MultimediaControl&) = delete;
+  MultimediaControl& operator=(const MultimediaControl&) = delete;
+
+  platform::Status setPropertyById(int dispatchId, std::string_view value) override;
+
+  const std::string& fileName() const;
+  DeviceError error() const;      // the outcome of the last command (kNone when it worked)
+  std::string errorText() const;  // that outcome in words, naming the file where it matters
+  bool isOpen() const;            // a file is decoded and ready to sound
+  bool isPlaying() const;         // sound is being delivered to the output
+
+ private:
+  class Device;
+  std::unique_ptr<Device> device_;
+  std::string fileName_;
+};
+
+// A short English description of an error, without the file name.
+std::string_view describe(DeviceError error);
+
+}  // namespace sound
