@@ -5,7 +5,7 @@
 
 // The conversions between the user's text and the experiment's numbers. They ignore the locale:
 // the decimal separator is always '.', the minus sign always '-', and digits are never grouped.
-// None of them keeps state, allocates beyond its result, or throws.
+// None of them keeps state; parseNumber and floorValue never throw.
 namespace experiment {
 
 // Reads the number at the start of `text` (UTF-8, or any bytes at all), or 0 when there is none.
@@ -13,19 +13,19 @@ namespace experiment {
 // Contract:
 // - Every blank, tab and line feed is dropped first, wherever it stands; any other byte that does
 //   not fit the number's form ends the reading (a carriage return, U+3000, a full-width digit).
-// - "&H" or "&O" (either case) reads the longest run of hexadecimal or octal digits after it. A run
-//   of up to four hexadecimal digits is a signed 16-bit value ("&HFFFF" is -1). Longer hexadecimal
-//   runs, and octal runs up to six digits, are a signed 32-bit value when they have eight digits or
-//   fewer ("&HFFFFFFFF" is -1) or a non-negative value below 2^32 when shorter; runs
-//   with more digits read as their exact unsigned value rounded to the nearest double. Leading
-//   zeros count as digits. A sign before the ampersand is not part of the form: the result is 0.
+// - "&H" or "&O" (either case) reads the longest run of hexadecimal or octal digits after it.
+//   A run worth at most FFFF is a signed 16-bit value ("&HFFFF" is -1, "&H8000" is -32768); one
+//   worth at most FFFFFFFF a signed 32-bit value ("&HFFFFFFFF" is -1, "&H10000" is 65536); a
+//   larger run its unsigned value, rounded to the nearest double (an infinity past the double
+//   range). Leading zeros change nothing. A sign before the ampersand is not part of the form and
+//   reads as 0; "&H" with no digit after it reads as 0.
 // - Otherwise: optional sign, digits with at most one '.', optional exponent ('E' or 'D', either
 //   case, optional sign, digits). The digits read are rounded to the nearest double, ties to even;
 //   a value beyond the double range reads as an infinity, one below the smallest subnormal as 0.
 //   An exponent letter with no digits after it is ignored.
 // - No digit read: 0. The result is never NaN.
-// Linear in the length of `text`; never reads outside it.
-double parseNumber(std::string_view text) noexcept;
+// Linear in the length of `text`; never reads outside it; throws nothing but std::bad_alloc.
+double parseNumber(std::string_view text);
 
 // The largest integral value not greater than `value`; infinities and NaN are returned unchanged.
 double floorValue(double value) noexcept;

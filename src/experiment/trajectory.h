@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "platform/controls.h"
@@ -22,6 +24,23 @@ inline constexpr const char* kLabelPrefix = "     \uFF4E\uFF1D";  // five blanks
 
 inline constexpr double kSmallestStart = 3;
 inline constexpr double kLargestStart = 10000000;
+
+// Both bounds are inclusive; NaN and the infinities are refused.
+inline bool isAcceptedStart(double n) noexcept { return n >= kSmallestStart && n <= kLargestStart; }
+
+// Parity of an integral double, exact for every finite value: below 2^53 the value converts to a
+// 64-bit integer without loss; from 2^53 on every double is an even integer.
+inline bool isEven(double n) noexcept {
+  constexpr double kExactIntegers = 9007199254740992.0;  // 2^53
+  if (std::fabs(n) < kExactIntegers) {
+    const auto whole = static_cast<std::int64_t>(n);
+    return static_cast<double>(whole) == n && whole % 2 == 0;
+  }
+  return std::isfinite(n);
+}
+
+// One step of the 3x+1 map: halve an even value, otherwise multiply by 3 and add 1.
+inline double nextValue(double n) noexcept { return isEven(n) ? n / 2 : n * 3 + 1; }
 
 // Runs one experiment: empties the text box and the label, asks for a start value until one in
 // kSmallestStart..kLargestStart is given (emptying both controls before each prompt), shows it in
