@@ -6,24 +6,9 @@
 
 #include "platform/late_bound.h"
 #include "sound/device_commands.h"
+#include "sound/device_error.h"
 
 namespace sound {
-
-// Why the last device command could not be carried out. These never reach whoever set the
-// property: the set still succeeds, and the reason stays here for anyone who asks.
-enum class DeviceError {
-  kNone = 0,
-  kNoFileName,         // "Open" with no file name set
-  kFileNotFound,       // nothing by that name in the current directory
-  kFileUnreadable,     // exists but cannot be read (permissions, a folder, an I/O error)
-  kFileTooLarge,       // too big to be a cue; refused before it is read into memory
-  kFileEmpty,          // zero bytes, or a wave file without a single sample
-  kFileDamaged,        // starts like a wave file but is cut short or malformed
-  kNotWaveFile,        // some other kind of file, audio or not
-  kNotOpen,            // "Sound" with no file open
-  kNoAudioDevice,      // no audio output at all (no device, or no audio server)
-  kAudioDeviceFailed,  // the output refused the stream or failed while playing
-};
 
 // The program's multimedia device control: a non-visual object that plays wave files. It is
 // reached late-bound, by dispatch identifier, and acts on each command at once:
@@ -56,8 +41,5 @@ class MultimediaControl : public platform::Dispatchable {
   std::unique_ptr<Device> device_;
   std::string fileName_;
 };
-
-// A short English description of an error, without the file name.
-std::string_view describe(DeviceError error);
 
 }  // namespace sound

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+namespace sound {
+
+// Why the last device command could not be carried out. These never reach whoever set the
+// property: the set still succeeds, and the reason stays here for anyone who asks.
+enum class DeviceError {
+  kNone = 0,
+  kNoFileName,         // "Open" with no file name set
+  kFileNotFound,       // nothing by that name in the current directory
+  kFileUnreadable,     // exists but cannot be read (permissions, a folder, an I/O error)
+  kFileTooLarge,       // too big to be a cue; refused before it is read into memory
+  kFileEmpty,          // zero bytes, or a wave file without a single sample
+  kFileDamaged,        // starts like a wave file but is cut short or malformed
+  kNotWaveFile,        // some other kind of file, audio or not
+  kNotOpen,            // "Sound" with no file open
+  kNoAudioDevice,      // no audio output at all (no device, or no audio server)
+  kAudioDeviceFailed,  // the output refused the stream or failed while playing
+};
+
+// A short English description of an error, without the file name.
+std::string_view describe(DeviceError error);
+
+}  // namespace sound
