@@ -155,8 +155,9 @@ DecodeResult decodeWaveFile(const std::filesystem::path& path) {
     return failure(DeviceError::kFileTooLarge, std::to_string(info.frames) + " frames");
   }
 
-  // Floating-point wave files are scaled to the full 16-bit range rather than clipped.
-  sf_command(file.get(), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+  // Floating-point samples beyond full scale are clipped; unclipped they would wrap around into
+  // loud clicks.
+  sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
   DecodeResult result;
   result.wave.sampleRate = info.samplerate;
   result.wave.channels = info.channels;

@@ -1,0 +1,88 @@
+// The audio server failing under a playing chime: the control notes it, the caller is never held
+// up, and the control goes at once. The server is broken on purpose, so each test process starts
+// its own, and the test that kills it comes last.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "sound/cue_player.h"
+#include "sound/multimedia_control.h"
+#include "support/cue_files.h"
+#include "support/event_pump.h"
+#include "support/private_pulse_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using sound::DeviceError;
+using sound::MultimediaControl;
+using sound_test::Clock;
+using sound_test::CueFile;
+
+sound_test::PrivatePulseServer* server = nullptr;
+
+class AudioServiceFailure : public testing::Test {
+ protected:
+  AudioServiceFailure() {
+    sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
+  }
+  sound_test::ScratchFolder folder_;
+};
+
+TEST_F(AudioServiceFailure, AControlOnAHungServerIsDestroyedAtOnce) {
+  auto control = std::make_unique<MultimediaControl>();
+  sound::playCue(*control, sound::kInitCue);
+  ASSERT_EQ(control->error(), DeviceError::kNone) << control->errorText();
+  sound_test::runEventLoopFor(300ms);
+  server->suspend();
+  sound_test::runEventLoopFor(200ms);
+
+  const auto destroyed = Clock::now();
+  control.reset();
+  EXPECT_LT(Clock::now() - destroyed, 300ms);
+  server->resume();
+}
+
+TEST_F(AudioServiceFailure, AServerThatDiesMidChimeIsRecordedAndHoldsNothingUp) {
+  auto control = std::make_unique<MultimediaControl>();
+  sound::playCue(*control, sound::kInitCue);
+  ASSERT_EQ(control->error(), DeviceError::kNone) << control->errorText();
+  sound_test::runEventLoopFor(300ms);
+  server->kill();
+  sound_test::runEventLoopFor(500ms);
+  EXPECT_EQ(control->error(), DeviceError::kAudioDeviceFailed) << control->errorText();
+  EXPECT_FALSE(control->isPlaying());
+
+  // The next cue finds no server to play on; it says so and returns at once.
+  const auto pressed = Clock::now();
+  sound::playCue(*control, sound::kInitCue);
+  EXPECT_LT(Clock::now() - pressed, 500ms);
+  EXPECT_TRUE(control->error() == DeviceError::kAudioDeviceFailed ||
+              control->error() == DeviceError::kNoAudioDevice)
+      << control->errorText();
+
+  const auto destroyed = Clock::now();
+  control.reset();
+  EXPECT_LT(Clock::now() - destroyed, 300ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  std::unique_ptr<sound_test::PrivatePulseServer> own;
+  try {
+    own = std::make_unique<sound_test::PrivatePulseServer>();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
+    return 1;
+  }
+  own->useForThisProcess();
+  server = own.get();
+  QCoreApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

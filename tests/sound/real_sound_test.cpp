@@ -1,0 +1,224 @@
+// The multimedia control playing into an audio server of the test's own, with everything the
+// server renders captured sample by sample and compared with the cues.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "sound/chime_synth.h"
+#include "sound/cue_player.h"
+#include "sound/multimedia_control.h"
+#include "support/capture_analysis.h"
+#include "support/cue_files.h"
+#include "support/event_pump.h"
+#include "support/private_pulse_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using sound::DeviceError;
+using sound::MultimediaControl;
+using sound_test::Clock;
+using sound_test::CueFile;
+using sound_test::PrivatePulseServer;
+
+PrivatePulseServer* server = nullptr;
+
+constexpr double kSilence = 0.001;  // -60 dBFS: what the server renders with nothing playing
+constexpr double kHeard = 0.05;     // -26 dBFS: a chime, clearly
+
+double milliseconds(Clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+void waitUntil(Clock::time_point when) {
+  const auto now = Clock::now();
+  if (when > now) {
+    sound_test::runEventLoopFor(std::chrono::ceil<std::chrono::milliseconds>(when - now));
+  }
+}
+
+// Runs the event loop until the server has rendered everything up to the time.
+void waitForCapture(Clock::time_point until) {
+  const auto deadline = until + 3s;
+  while (server->capture().sampleAt(until) >= server->capture().size() && Clock::now() < deadline) {
+    sound_test::runEventLoopFor(20ms);
+  }
+}
+
+class RealSound : public testing::Test {
+ protected:
+  RealSound() {
+    sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
+    sound_test::placeCueFile(folder_.path(), sound::kExitCue, CueFile::kExitChime);
+  }
+
+  double loudest(const std::vector<std::int16_t>& samples, Clock::time_point from,
+                 Clock::time_point to) const {
+    return sound_test::loudestWindow(samples, server->capture().sampleAt(from),
+                                     server->capture().sampleAt(to));
+  }
+
+  std::vector<sound_test::HeardCue> find(const std::vector<std::int16_t>& samples,
+                                         const std::vector<std::int16_t>& cue) const {
+    return sound_test::findCue(samples, cue, testStart_);
+  }
+
+  sound_test::ScratchFolder folder_;
+  const std::size_t testStart_ = server->capture().size();  // what earlier tests left is not ours
+  const std::vector<std::int16_t> initChime_ = sound::initChime();
+  const std::vector<std::int16_t> exitChime_ = sound::exitChime();
+};
+
+TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
+  // The gaps between ten presses of "Init", then "Exit".
+  const std::vector<std::chrono::milliseconds> gaps = {200ms, 300ms,  450ms, 700ms,  2000ms,
+                                                       250ms, 1000ms, 350ms, 1500ms, 600ms};
+  const auto chimeLength = std::chrono::duration<double>(static_cast<double>(initChime_.size()) /
+                                                         sound::kChimeSampleRate);
+  MultimediaControl control;
+
+  const Clock::time_point first = Clock::now() + 300ms;
+  std::vector<Clock::time_point> presses;
+  Clock::time_point next = first;
+  for (std::size_t press = 0; press <= gaps.size(); ++press) {
+    waitUntil(next);
+    presses.push_back(Clock::now());
+    sound::playCue(control, press < gaps.size() ? sound::kInitCue : sound::kExitCue);
+    EXPECT_EQ(control.error(), DeviceError::kNone) << control.errorText();
+    EXPECT_TRUE(control.isPlaying());
+    if (press < gaps.size()) next += gaps[press];
+  }
+  const Clock::time_point end = presses.back() + 1800ms;
+  waitUntil(end);
+  waitForCapture(end);
+  const std::vector<std::int16_t> samples = server->capture().samples();
+
+  EXPECT_LT(loudest(samples, first - 300ms, presses.front()), kSilence) << "sound before the press";
+  const std::vector<sound_test::HeardCue> heard = find(samples, initChime_);
+  const std::vector<sound_test::HeardCue> closing = find(samples, exitChime_);
+  ASSERT_EQ(heard.size(), gaps.size()) << "times the Init chime began from its start";
+  ASSERT_EQ(closing.size(), 1u) << "times the Exit chime began from its start";
+
+  std::vector<double> latencies;
+  for (std::size_t press = 0; press < presses.size(); ++press) {
+    const bool isExit = press == gaps.size();
+    const sound_test::HeardCue& cue = isExit ? closing.front() : heard[press];
+    const auto onset = server->capture().timeOf(cue.start);
+    latencies.push_back(milliseconds(onset - presses[press]));
+    EXPECT_GT(loudest(samples, presses[press], presses[press] + 1s), kHeard) << "press " << press;
+    EXPECT_GT(onset, presses[press] - 50ms) << "press " << press << " heard before it was made";
+    EXPECT_LT(onset, presses[press] + 1s) << "press " << press;
+    if (isExit) {
+      EXPECT_EQ(cue.length, exitChime_.size()) << "the Exit chime played out";
+      continue;
+    }
+    const Clock::duration gap = presses[press + 1] - presses[press];
+    const std::size_t nextStart =
+        press + 1 < heard.size() ? heard[press + 1].start : closing.front().start;
+    EXPECT_LE(cue.start + cue.length, nextStart) << "press " << press;
+    if (gap > chimeLength + 300ms) {
+      EXPECT_EQ(cue.length, initChime_.size()) << "press " << press << " played out";
+    } else if (gap < chimeLength - 300ms) {
+      // Cut off by the next press, not before it, and silent until the next chime begins.
+      EXPECT_LT(cue.length, initChime_.size()) << "press " << press << " was not cut off";
+      EXPECT_GT(server->capture().timeOf(cue.start + cue.length), presses[press + 1] - 100ms)
+          << "press " << press << " stopped before the next press";
+      EXPECT_LT(sound_test::loudestWindow(samples, cue.start + cue.length + 8, nextStart), kSilence)
+          << "press " << press << " went on after it was cut off";
+    }
+  }
+
+  std::vector<double> sorted = latencies;
+  std::sort(sorted.begin(), sorted.end());
+  std::printf("press-to-chime latency (ms), press by press:");
+  for (double latency : latencies) std::printf(" %.0f", latency);
+  std::printf("\nlatency min %.0f ms, median %.0f ms, max %.0f ms\n", sorted.front(),
+              sorted[sorted.size() / 2], sorted.back());
+  RecordProperty("latency_median_ms", static_cast<int>(sorted[sorted.size() / 2]));
+  RecordProperty("latency_max_ms", static_cast<int>(sorted.back()));
+}
+
+TEST_F(RealSound, DestroyingTheControlMidChimeSilencesItAtOnce) {
+  auto control = std::make_unique<MultimediaControl>();
+  sound::playCue(*control, sound::kInitCue);
+  sound_test::runEventLoopFor(400ms);
+  const auto destroyed = Clock::now();
+  control.reset();
+  EXPECT_LT(Clock::now() - destroyed, 300ms);
+  waitUntil(destroyed + 800ms);
+  waitForCapture(destroyed + 800ms);
+
+  const std::vector<std::int16_t> samples = server->capture().samples();
+  const auto heard = find(samples, initChime_);
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_LT(heard.front().length, initChime_.size());
+  EXPECT_LT(loudest(samples, destroyed + 150ms, destroyed + 800ms), kSilence);
+}
+
+struct BrokenCue {
+  const char* name;
+  CueFile file;
+  DeviceError error;
+};
+
+void PrintTo(const BrokenCue& row, std::ostream* out) { *out << row.name; }
+
+class RealSoundBrokenCue : public RealSound, public testing::WithParamInterface<BrokenCue> {};
+
+TEST_P(RealSoundBrokenCue, IsSilentRecordedAndLeavesTheControlWorking) {
+  const BrokenCue& row = GetParam();
+  sound_test::placeCueFile(folder_.path(), sound::kInitCue, row.file);
+  auto control = std::make_unique<MultimediaControl>();
+
+  const auto pressed = Clock::now();
+  sound::playCue(*control, sound::kInitCue);
+  EXPECT_LT(Clock::now() - pressed, 500ms) << "the cue held up its caller";
+  EXPECT_EQ(control->error(), row.error) << control->errorText();
+  EXPECT_FALSE(control->isPlaying());
+  waitUntil(pressed + 1s);
+  waitForCapture(pressed + 1s);
+  EXPECT_LT(loudest(server->capture().samples(), pressed, pressed + 1s), kSilence);
+
+  // The next cue, with its file in place, plays as if nothing had happened.
+  const auto again = Clock::now();
+  sound::playCue(*control, sound::kExitCue);
+  EXPECT_EQ(control->error(), DeviceError::kNone) << control->errorText();
+  waitUntil(again + 1s);
+  waitForCapture(again + 1s);
+  EXPECT_GT(loudest(server->capture().samples(), again, again + 1s), kHeard);
+
+  const auto destroyed = Clock::now();
+  control.reset();
+  EXPECT_LT(Clock::now() - destroyed, 300ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RealSoundBrokenCue,
+    testing::Values(BrokenCue{"Missing", CueFile::kMissing, DeviceError::kFileNotFound},
+                    BrokenCue{"Empty", CueFile::kEmpty, DeviceError::kFileEmpty},
+                    BrokenCue{"Truncated", CueFile::kTruncated, DeviceError::kFileDamaged},
+                    BrokenCue{"NotWave", CueFile::kFlac, DeviceError::kNotWaveFile}),
+    [](const testing::TestParamInfo<BrokenCue>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  std::unique_ptr<PrivatePulseServer> own;
+  try {
+    own = std::make_unique<PrivatePulseServer>();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
+    return 1;
+  }
+  own->useForThisProcess();
+  server = own.get();
+  QCoreApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
