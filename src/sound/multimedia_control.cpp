@@ -124,8 +124,8 @@ class MultimediaControl::Device {
       }
     });
     sink_ = sink;
-    // The whole cue fits in the audio service's buffer, so it is handed over at once and plays on
-    // even while the event loop is busy.
+    // The sink keeps its default buffer of about two seconds, so a whole chime is handed over at
+    // once and plays on even while the event loop is busy.
     sink->start(source);
     if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
       const QAudio::Error why = sink->error();

@@ -13,8 +13,9 @@ namespace sound {
 // The program's multimedia device control: a non-visual object that plays wave files. It is
 // reached late-bound, by dispatch identifier, and acts on each command at once:
 //   "Open"  reads and decodes the named file (relative names resolve against the current
-//           directory at that moment) and picks the default audio output;
-//   "Sound" plays the decoded file from its start and returns while it plays;
+//           directory at that moment);
+//   "Sound" plays the decoded file from its start on the default audio output, and returns
+//           while it plays;
 //   "Stop"  halts playing;  "Close" releases the output and the decoded samples.
 // Verbs are matched without regard to case. Failures of a command are recorded in error() and
 // errorText(); only an unknown property or verb fails the property set itself.
@@ -31,10 +32,14 @@ class MultimediaControl : public platform::Dispatchable {
   platform::Status setPropertyById(int dispatchId, std::string_view value) override;
 
   const std::string& fileName() const;
-  DeviceError error() const;      // the outcome of the last command (kNone when it worked)
-  std::string errorText() const;  // that outcome in words, naming the file where it matters
+
+  // Why the last "Open" or "Sound" failed, or why the output failed while playing; kNone after
+  // one that worked. "Stop" and "Close" always work and leave it as it is, and a "Sound" after a
+  // failed "Open" keeps the reason the file could not be opened.
+  DeviceError error() const;
+  std::string errorText() const;  // that reason in words, naming the file where it matters
   bool isOpen() const;            // a file is decoded and ready to sound
-  bool isPlaying() const;         // sound is being delivered to the output
+  bool isPlaying() const;         // the last "Sound" is still playing: not stopped, not failed
 
  private:
   class Device;
