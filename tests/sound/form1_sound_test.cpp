@@ -1,0 +1,196 @@
+// The real window under the test's own audio server: its "Init" and "Exit" buttons clicked as a
+// user would, and what the server renders captured and compared with the chimes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+#include "platform/program_end.h"
+#include "sound/chime_synth.h"
+#include "sound/cue_player.h"
+#include "sound/multimedia_control.h"
+#include "support/capture_analysis.h"
+#include "support/cue_files.h"
+#include "support/event_pump.h"
+#include "support/private_pulse_server.h"
+#include "ui/form1.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using sound::DeviceError;
+using sound_test::Clock;
+using sound_test::CueFile;
+
+sound_test::PrivatePulseServer* server = nullptr;
+
+// A user reading the closing message for a while and pressing OK. The prompt is never opened.
+class ReadingUser : public platform::Dialogs {
+ public:
+  std::string inputBox(const std::string&, const std::string&) override {
+    ADD_FAILURE() << "the experiment prompt was opened";
+    return {};
+  }
+  int messageBox(const std::string& message, int buttons, const std::string& title) override {
+    messages.push_back(title + "|" + message + "|" + std::to_string(buttons));
+    shown = Clock::now();
+    sound_test::runEventLoopFor(readingTime);  // the box is modal: the event loop runs on
+    return platform::kAnswerOk;
+  }
+  std::vector<std::string> messages;
+  Clock::time_point shown;
+  std::chrono::milliseconds readingTime = 2000ms;
+};
+
+class EndRecorder : public platform::ProgramEnd {
+ public:
+  void end(int exitStatus) override {
+    if (!ended_) status = exitStatus;
+    ended_ = true;
+  }
+  bool ended() const override { return ended_; }
+  int status = -1;
+
+ private:
+  bool ended_ = false;
+};
+
+class Form1Sound : public testing::Test {
+ protected:
+  Form1Sound() {
+    auto dialogs = std::make_unique<ReadingUser>();
+    auto end = std::make_unique<EndRecorder>();
+    user_ = dialogs.get();
+    end_ = end.get();
+    form_ = std::make_unique<ui::Form1>(ui::FormRuntime{std::move(dialogs), std::move(end)});
+    form_->show();
+    sound_test::runEventLoopFor(100ms);
+  }
+
+  // The window's own control, as the program creates it.
+  sound::MultimediaControl& control() {
+    return dynamic_cast<sound::MultimediaControl&>(form_->mmControl1());
+  }
+
+  void clickAt(QPushButton& button, Clock::time_point when) {
+    const auto now = Clock::now();
+    if (when > now) {
+      sound_test::runEventLoopFor(std::chrono::ceil<std::chrono::milliseconds>(when - now));
+    }
+    presses_.push_back(Clock::now());
+    QTest::mouseClick(&button, Qt::LeftButton);
+  }
+
+  std::vector<std::int16_t> captureUntil(Clock::time_point until) {
+    while (server->capture().sampleAt(until) >= server->capture().size()) {
+      sound_test::runEventLoopFor(20ms);
+    }
+    return server->capture().samples();
+  }
+
+  sound_test::ScratchFolder folder_;
+  const std::size_t testStart_ = server->capture().size();
+  ReadingUser* user_ = nullptr;
+  EndRecorder* end_ = nullptr;
+  std::unique_ptr<ui::Form1> form_;
+  std::vector<Clock::time_point> presses_;
+};
+
+TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
+  sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
+  sound_test::placeCueFile(folder_.path(), sound::kExitCue, CueFile::kExitChime);
+  const std::vector<std::chrono::milliseconds> gaps = {250ms, 600ms, 1500ms, 400ms};
+  Clock::time_point next = Clock::now() + 200ms;
+  for (auto gap : gaps) {
+    clickAt(form_->command3(), next);
+    next += gap;
+  }
+  clickAt(form_->command2(), next);
+  EXPECT_EQ(end_->status, 0);
+  ASSERT_EQ(user_->messages.size(), 1u);
+  EXPECT_EQ(user_->messages.front(), " Problem of (3x+1)|This software will exit.|0");
+  const auto ended = Clock::now();
+  // Once ended, the window runs no more handlers: a late click plays nothing.
+  QTest::mouseClick(&form_->command3(), Qt::LeftButton);
+  form_.reset();
+  EXPECT_LT(Clock::now() - ended, 300ms) << "the window took long to go";
+
+  const std::vector<std::int16_t> samples = captureUntil(ended + 300ms);
+  const auto inits = sound_test::findCue(samples, sound::initChime(), testStart_);
+  const auto exits = sound_test::findCue(samples, sound::exitChime(), testStart_);
+  ASSERT_EQ(inits.size(), gaps.size()) << "Init chimes heard from their start";
+  ASSERT_EQ(exits.size(), 1u) << "Exit chimes heard from their start";
+  for (std::size_t press = 0; press < presses_.size(); ++press) {
+    const sound_test::HeardCue& cue = press < inits.size() ? inits[press] : exits.front();
+    const double latency = std::chrono::duration<double, std::milli>(
+                               server->capture().timeOf(cue.start) - presses_[press])
+                               .count();
+    std::printf("click %zu: chime heard after %.0f ms\n", press, latency);
+    EXPECT_LT(latency, 1000.0) << "click " << press;
+  }
+  // The closing chime played out while the message was being read.
+  EXPECT_EQ(exits.front().length, sound::exitChime().size());
+  EXPECT_LT(server->capture().timeOf(exits.front().start + exits.front().length),
+            user_->shown + user_->readingTime);
+}
+
+struct BrokenCues {
+  const char* name;
+  CueFile file;
+  DeviceError error;
+};
+
+void PrintTo(const BrokenCues& row, std::ostream* out) { *out << row.name; }
+
+class Form1BrokenCues : public Form1Sound, public testing::WithParamInterface<BrokenCues> {};
+
+TEST_P(Form1BrokenCues, InitStillEmptiesAndExitStillEndsSilently) {
+  const BrokenCues& row = GetParam();
+  sound_test::placeCueFile(folder_.path(), sound::kInitCue, row.file);
+  sound_test::placeCueFile(folder_.path(), sound::kExitCue, row.file);
+  user_->readingTime = 300ms;
+  const auto start = Clock::now();
+  clickAt(form_->command3(), start);
+  EXPECT_EQ(control().error(), row.error) << control().errorText();
+  clickAt(form_->command2(), start + 300ms);
+  EXPECT_EQ(control().error(), row.error) << control().errorText();
+  EXPECT_EQ(end_->status, 0);
+  EXPECT_EQ(user_->messages.size(), 1u);
+  form_.reset();
+  EXPECT_LT(Clock::now() - start, 2s);
+
+  const std::vector<std::int16_t> samples = captureUntil(Clock::now() + 200ms);
+  EXPECT_LT(sound_test::loudestWindow(samples, testStart_, samples.size()), 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Form1BrokenCues,
+    testing::Values(BrokenCues{"Absent", CueFile::kMissing, DeviceError::kFileNotFound},
+                    BrokenCues{"Empty", CueFile::kEmpty, DeviceError::kFileEmpty},
+                    BrokenCues{"Truncated", CueFile::kTruncated, DeviceError::kFileDamaged},
+                    BrokenCues{"NotWave", CueFile::kText, DeviceError::kNotWaveFile}),
+    [](const testing::TestParamInfo<BrokenCues>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  std::unique_ptr<sound_test::PrivatePulseServer> own;
+  try {
+    own = std::make_unique<sound_test::PrivatePulseServer>();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
+    return 1;
+  }
+  own->useForThisProcess();
+  server = own.get();
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
