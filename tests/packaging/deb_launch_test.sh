@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Unpacks the package into a temporary root, reads its launcher, and starts the program the way
+# the launcher does (its Exec, in its Path, both under that root) on a virtual display: the
+# window maps with the program's exact caption and a painted, not blank, face. Then ends it.
+# Usage: deb_launch_test.sh OUT_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/virtual_display.sh"
+deb=$(ls "$1"/collatz_*.deb)
+
+vd_start
+root=$vd_dir/root
+dpkg -x "$deb" "$root"
+desktop=$(ls "$root"/usr/share/applications/*.desktop)
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+path=$(sed -n 's/^Path=//p' "$desktop")
+[ -f "$root$path/pinpon.wav" ] && [ -f "$root$path/endpinpon.wav" ] ||
+  vd_fail "the launcher's folder $path holds no chimes"
+
+vd_launch "$root$path" "$root$exec_line"
+window=$(vd_window)
+vd_check_caption "$window"
+vd_screenshot "$window" "$vd_dir/installed.png"
+vd_check_not_blank "$vd_dir/installed.png"
+kill -0 "$vd_app_pid" || vd_fail "the program ended by itself"
+vd_end_program
+echo "PASS: the installed program started from $path and showed its window"
