@@ -1,6 +1,4 @@
-#include <cstdio>
+#include "platform/start_up.h"
+#include "ui/form1_factory.h"
 
-int main() {
-  std::puts("collatz: the experiment core is built; the window comes next.");
-  return 0;
-}
+int main(int argc, char* argv[]) { return platform::startUp(argc, argv, ui::createForm1); }

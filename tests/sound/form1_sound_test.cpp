@@ -118,7 +118,11 @@ TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
   const auto ended = Clock::now();
   // Once ended, the window runs no more handlers: a late click plays nothing.
   QTest::mouseClick(&form_->command3(), Qt::LeftButton);
-  form_.reset();
+  const Clock::time_point messageShown = user_->shown;
+  const auto readingTime = user_->readingTime;
+  form_.reset();  // the user and the recorder go with the window
+  user_ = nullptr;
+  end_ = nullptr;
   EXPECT_LT(Clock::now() - ended, 300ms) << "the window took long to go";
 
   const std::vector<std::int16_t> samples = captureUntil(ended + 300ms);
@@ -137,7 +141,7 @@ TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
   // The closing chime played out while the message was being read.
   EXPECT_EQ(exits.front().length, sound::exitChime().size());
   EXPECT_LT(server->capture().timeOf(exits.front().start + exits.front().length),
-            user_->shown + user_->readingTime);
+            messageShown + readingTime);
 }
 
 struct BrokenCues {

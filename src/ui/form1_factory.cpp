@@ -1,0 +1,21 @@
+#include "ui/form1_factory.h"
+
+#include <QGuiApplication>
+
+#include "platform/qt_dialogs.h"
+#include "platform/qt_program_end.h"
+#include "ui/exit_after_paint.h"
+#include "ui/form1.h"
+#include "ui/icon.h"
+
+namespace ui {
+
+std::unique_ptr<QWidget> createForm1() {
+  QGuiApplication::setWindowIcon(programIcon());  // also for the prompt and the message box
+  auto form = std::make_unique<Form1>(FormRuntime{std::make_unique<platform::QtDialogs>(),
+                                                  std::make_unique<platform::QtProgramEnd>()});
+  exitAfterExplanationPaintedIfAsked(form->picture1());
+  return form;
+}
+
+}  // namespace ui

@@ -1,0 +1,41 @@
+// The window's event handlers. Each runs through the default error report (Form1::runHandler)
+// and catches nothing itself.
+#include "experiment/trajectory.h"
+#include "platform/controls.h"
+#include "platform/label_widget.h"
+#include "platform/picture_area.h"
+#include "platform/text_box_widget.h"
+#include "sound/cue_player.h"
+#include "ui/explanation.h"
+#include "ui/form1.h"
+
+namespace ui {
+
+namespace {
+constexpr const char* kExitMessage = "This software will exit.";
+constexpr const char* kExitTitle = " Problem of (3x+1)";  // an ASCII blank first, unlike the prompt
+constexpr int kNormalExitStatus = 0;
+}  // namespace
+
+void Form1::Form_Activate() {
+  for (const std::string& line : explanationLines()) platform::printLine(*picture1_, line);
+}
+
+void Form1::Command1_Click() { experiment::runExperiment(state_, *text1_, *label1_, dialogs()); }
+
+void Form1::Command2_Click() {
+  sound::playCue(mmControl1(), sound::kExitCue);
+  if (dialogs().messageBox(kExitMessage, platform::kMessageBoxOkOnly, kExitTitle) ==
+      platform::kAnswerOk) {
+    programEnd().end(kNormalExitStatus);
+  }
+}
+
+void Form1::Command3_Click() {
+  sound::playCue(mmControl1(), sound::kInitCue);
+  platform::setText(*text1_, "");
+  platform::setCaption(*label1_, "");
+  state_.sequenceText.clear();
+}
+
+}  // namespace ui
