@@ -177,7 +177,10 @@ void Form1ViewTest::fontsAreTheJapaneseGothicAt12Points() {
   unstretched.setStretch(100);
   QCOMPARE(QFontMetrics(form().picture1().font()).lineSpacing(),
            QFontMetrics(unstretched).lineSpacing());
-  QCOMPARE(form().label1().font().stretch(), 100);
+  // Label1 is not narrowed: its face at its own width.
+  const int labelStretch = form().label1().font().stretch();
+  QVERIFY2(labelStretch == QFont::AnyStretch || labelStretch == QFont::Unstretched,
+           qPrintable(QString::number(labelStretch)));
 }
 
 void Form1ViewTest::label1HoldsTheLargestStartOnOneLine() {
