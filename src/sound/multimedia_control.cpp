@@ -17,13 +17,6 @@
 namespace sound {
 namespace {
 
-bool sameVerb(std::string_view given, std::string_view verb) {
-  return std::ranges::equal(given, verb, [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
-}
-
 const char* describe(QAudio::Error error) {
   switch (error) {
     case QAudio::NoError:

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/late_bound.h"
 #include "sound/device_commands.h"
+#include "sound/device_control.h"
 #include "sound/device_error.h"
 
 namespace sound {
@@ -22,7 +22,7 @@ namespace sound {
 //
 // Lives on the thread that runs the Qt event loop and is used from that thread only; playing
 // needs that event loop. Destroying it stops at once, even mid-sound.
-class MultimediaControl : public platform::Dispatchable {
+class MultimediaControl : public DeviceControl {
  public:
   MultimediaControl();
   ~MultimediaControl() override;
@@ -36,8 +36,8 @@ class MultimediaControl : public platform::Dispatchable {
   // Why the last "Open" or "Sound" failed, or why the output failed while playing; kNone after
   // one that worked. "Stop" and "Close" always work and leave it as it is, and a "Sound" after a
   // failed "Open" keeps the reason the file could not be opened.
-  DeviceError error() const;
-  std::string errorText() const;  // that reason in words, naming the file where it matters
+  DeviceError error() const override;
+  std::string errorText() const override;  // that reason in words, naming the file where it matters
   bool isOpen() const;            // a file is decoded and ready to sound
   bool isPlaying() const;         // the last "Sound" is still playing: not stopped, not failed
 

@@ -7,7 +7,7 @@
 #include "platform/label_widget.h"
 #include "platform/picture_area.h"
 #include "platform/text_box_widget.h"
-#include "sound/multimedia_control.h"
+#include "sound/deferred_control.h"
 #include "ui/explanation.h"
 #include "ui/fonts.h"
 #include "ui/form1_layout.h"
@@ -56,7 +56,7 @@ Form1::Form1(FormRuntime runtime, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       runtime_(std::move(runtime)),
       guard_(*runtime_.dialogs, *runtime_.programEnd) {
-  if (!runtime_.mmControl1) runtime_.mmControl1 = std::make_unique<sound::MultimediaControl>();
+  if (!runtime_.mmControl1) runtime_.mmControl1 = std::make_unique<sound::DeferredControl>();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(toQString(kForm1Caption));
   setWindowIcon(programIcon());

@@ -22,7 +22,7 @@ class TextBoxWidget;
 namespace ui {
 
 // What the window needs of the runtime beyond its own widgets: the modal dialogs, the way the
-// program ends, and the multimedia control that plays the cues (a sound::MultimediaControl when
+// program ends, and the multimedia control that plays the cues (a sound::DeferredControl when
 // none is given). The program passes the Qt ones; tests pass their own.
 struct FormRuntime {
   std::unique_ptr<platform::Dialogs> dialogs;

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@
 #include "platform/program_end.h"
 #include "sound/chime_synth.h"
 #include "sound/cue_player.h"
-#include "sound/multimedia_control.h"
+#include "sound/deferred_control.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
@@ -68,15 +69,17 @@ class Form1Sound : public testing::Test {
     auto end = std::make_unique<EndRecorder>();
     user_ = dialogs.get();
     end_ = end.get();
-    form_ = std::make_unique<ui::Form1>(ui::FormRuntime{std::move(dialogs), std::move(end)});
+    // The window's own kind of control, loading the audio module as the program does.
+    auto control = std::make_unique<sound::DeferredControl>(
+        std::vector<std::filesystem::path>{COLLATZ_AUDIO_MODULE});
+    control_ = control.get();
+    form_ = std::make_unique<ui::Form1>(
+        ui::FormRuntime{std::move(dialogs), std::move(end), std::move(control)});
     form_->show();
     sound_test::runEventLoopFor(100ms);
   }
 
-  // The window's own control, as the program creates it.
-  sound::MultimediaControl& control() {
-    return dynamic_cast<sound::MultimediaControl&>(form_->mmControl1());
-  }
+  sound::DeferredControl& control() { return *control_; }
 
   void clickAt(QPushButton& button, Clock::time_point when) {
     const auto now = Clock::now();
@@ -96,6 +99,7 @@ class Form1Sound : public testing::Test {
 
   sound_test::ScratchFolder folder_;
   const std::size_t testStart_ = server->capture().size();
+  sound::DeferredControl* control_ = nullptr;
   ReadingUser* user_ = nullptr;
   EndRecorder* end_ = nullptr;
   std::unique_ptr<ui::Form1> form_;
