@@ -8,6 +8,7 @@ namespace ui {
 
 namespace {
 constexpr int kPointSize = 12;
+constexpr qreal kSmallestPointSize = 6.0;
 constexpr int kSmallestStretch = 50;  // narrower than this and the text is no longer readable
 }  // namespace
 
@@ -35,6 +36,17 @@ int widestAdvance(const QFont& font, const QStringList& lines) {
   int widest = 0;
   for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
   return widest;
+}
+
+qreal pointSizeToFit(const QFont& font, int lineCount, int height) {
+  QFont smaller = font;
+  qreal size = font.pointSizeF();
+  while (size > kSmallestPointSize) {
+    smaller.setPointSizeF(size);
+    if (QFontMetrics(smaller).lineSpacing() * lineCount <= height) break;
+    size -= 0.5;
+  }
+  return std::max(size, kSmallestPointSize);
 }
 
 int stretchToFit(const QFont& font, const QStringList& lines, int width) {

@@ -94,10 +94,13 @@ void Form1::createControls() {
   picture1_->setFocusPolicy(Qt::StrongFocus);
   picture1_->setAccessibleName(QStringLiteral("explanation"));
   // The face is kept at its size and line height; only its width is narrowed, just enough for
-  // the widest line of the explanation to fit inside the area.
+  // the widest line of the explanation to fit inside the area. A fallback face whose lines are
+  // too tall for the area is made smaller first.
   QFont pictureFont = japaneseGothicFont();
-  pictureFont.setStretch(
-      stretchToFit(pictureFont, explanationTexts(), picture1_->contentsRect().width()));
+  const QStringList texts = explanationTexts();
+  const QRect inside = picture1_->contentsRect();
+  pictureFont.setPointSizeF(pointSizeToFit(pictureFont, int(texts.size()), inside.height()));
+  pictureFont.setStretch(stretchToFit(pictureFont, texts, inside.width()));
   picture1_->setFont(pictureFont);
 
   QWidget::setTabOrder(command1_, text1_);
