@@ -29,8 +29,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number to fd 3 once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+# Xvfb picks a free display and writes its number to fd 3 once it accepts connections. It must
+# not reset when its last client leaves: the program checks the display before it connects.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$workdir/display" ] && break

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the package into a temporary root, reads its launcher, and starts the program the way
 # the launcher does (its Exec, in its Path, both under that root) on a virtual display: the
-# window maps with the program's exact caption and a painted, not blank, face. Then ends it.
+# window maps with the program's exact caption and a painted, not blank, face, its explanation
+# inside Picture1. Then ends it.
 # Usage: deb_launch_test.sh OUT_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -22,6 +23,7 @@ window=$(vd_window)
 vd_check_caption "$window"
 vd_screenshot "$window" "$vd_dir/installed.png"
 vd_check_not_blank "$vd_dir/installed.png"
+vd_check_picture_fits "$vd_dir/installed.png"
 kill -0 "$vd_app_pid" || vd_fail "the program ended by itself"
 vd_end_program
 echo "PASS: the installed program started from $path and showed its window"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Under QT_SCALE_FACTOR=2 the window is twice the size, and it is the same window: its
-# screenshot, halved, matches the one at scale factor 1.
+# screenshot, halved, matches the one at scale factor 1, and at both scales the explanation
+# stays inside Picture1.
 # Usage: high_dpi_test.sh PROGRAM RUN_DIR SHOT_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,6 +20,7 @@ for scale in 1 2; do
   [ "$size" = "$expected" ] || vd_fail "at scale $scale the window is $size, not $expected"
   vd_screenshot "$window" "$shots/scale-$scale.png"
   vd_check_not_blank "$shots/scale-$scale.png"
+  vd_check_picture_fits "$shots/scale-$scale.png" "$scale"
   vd_end_program
 done
 

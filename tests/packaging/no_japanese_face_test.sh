@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # With no Japanese Gothic face installed (a private font setup that sees only DejaVu), the
-# program still starts and paints its window.
+# program still starts and paints its window, and the explanation stays inside Picture1.
 # Usage: no_japanese_face_test.sh PROGRAM RUN_DIR FONTCONFIG_FILE SHOT
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,5 +19,6 @@ window=$(vd_window)
 vd_check_caption "$window"
 vd_screenshot "$window" "$shot"
 vd_check_not_blank "$shot"
+vd_check_picture_fits "$shot"
 vd_end_program
 echo "PASS: started without a Japanese face; see $shot"

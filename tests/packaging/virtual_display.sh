@@ -13,7 +13,7 @@ vd_fail() {
 # connections) and points DISPLAY at it. vd_stop ends it and whatever vd_launch started.
 vd_start() {
   vd_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp \
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp -noreset \
     3>"$vd_dir/display" 2>"$vd_dir/xvfb.log" &
   vd_xvfb_pid=$!
   vd_app_pid=""
@@ -26,6 +26,13 @@ vd_start() {
   [ -s "$vd_dir/display" ] || vd_fail "Xvfb did not start: $(cat "$vd_dir/xvfb.log")"
   export DISPLAY=":$(head -n 1 "$vd_dir/display")"
   unset WAYLAND_DISPLAY
+  # -noreset: the program's display check connects and disconnects before the program proper
+  # connects, and a server that resets when its last client leaves may refuse the next one.
+  for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  vd_fail "Xvfb on $DISPLAY accepts no connections: $(cat "$vd_dir/xvfb.log")"
 }
 
 vd_stop() {
@@ -61,7 +68,9 @@ vd_window() {
   for _ in $(seq 150); do
     window=$(xdotool search --onlyvisible --name 'Collatz problem' 2>/dev/null | head -n 1) || true
     [ -n "$window" ] && break
-    kill -0 "$vd_app_pid" 2>/dev/null || vd_fail "the program ended: $(cat "$vd_dir/program.log")"
+    kill -0 "$vd_app_pid" 2>/dev/null ||
+      vd_fail "the program ended: $(cat "$vd_dir/program.log")
+Xvfb on $DISPLAY: $(kill -0 "$vd_xvfb_pid" 2>/dev/null && echo running || echo ended) $(cat "$vd_dir/xvfb.log")"
     sleep 0.2
   done
   [ -n "$window" ] || vd_fail "no window mapped within 30 s"
@@ -95,4 +104,24 @@ vd_check_not_blank() {
   local colours
   colours=$(identify -format '%k' "$1")
   [ "$colours" -ge 16 ] || vd_fail "$1 looks blank: only $colours colours"
+}
+
+# vd_check_picture_fits FILE [SCALE]: in a screenshot of the window, the explanation is not cut
+# off at the right or bottom edge of Picture1 (8, 32, 681 x 201 pixels at scale 1, inside a
+# 1-pixel border): the last device column and row that the text may be drawn on hold no more than
+# the smoothed fringe of a glyph. (At scale 2 the border is drawn over that column and row, and a
+# cut glyph is drawn over the border.) The text is dark blue, the border grey: hue tells them apart.
+vd_check_picture_fits() {
+  local shot=$1 s=${2:-1}
+  local left=$((8 * s)) top=$((32 * s)) width=681 height=201
+  local column=$((left + (width - 1) * s - 1)) row=$((top + (height - 1) * s - 1))
+  local edge cut
+  for edge in "1x$(((height - 2) * s))+${column}+$((top + s)) right" \
+    "$(((width - 2) * s))x1+$((left + s))+${row} bottom"; do
+    cut=$(convert "$shot" -crop "${edge% *}" -depth 8 txt:- | awk -F'[(),: ]+' '
+      NR > 1 && $5 - $3 >= 16 && (255 - $3) / 254 >= 0.5 { n++ }
+      END { print n + 0 }')
+    [ "$cut" -eq 0 ] ||
+      vd_fail "$shot: the explanation is cut off at the ${edge#* } edge of Picture1 ($cut pixels)"
+  done
 }

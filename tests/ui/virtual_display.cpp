@@ -4,11 +4,13 @@
 
 VirtualDisplay::VirtualDisplay() {
   // -displayfd 1: Xvfb chooses a free display and writes its number to standard output once it
-  // accepts connections.
+  // accepts connections. -noreset: the program's display check connects and disconnects before
+  // the program proper connects, and a server that resets when its last client leaves may refuse
+  // the next one.
   server_.start(QStringLiteral("Xvfb"),
                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                  QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                 QStringLiteral("tcp")});
+                 QStringLiteral("tcp"), QStringLiteral("-noreset")});
   if (!server_.waitForStarted(5000)) {
     error_ = QStringLiteral("Xvfb did not start: ") + server_.errorString();
     return;
