@@ -106,7 +106,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Iteration)
+        times[run.benchmark_name()] = run.GetAdjustedRealTime();
     }
   }
   std::map<std::string, double> times;  // milliseconds
@@ -120,7 +121,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double baseline = reporter.times["BM_RunExperimentPerStepSetPlainText_Baseline/iterations:3"];
+  const double baseline =
+      reporter.times["BM_RunExperimentPerStepSetPlainText_Baseline/iterations:3"];
   for (const char* name : {"BM_RunExperiment", "BM_RunExperimentUntilShown"}) {
     const double time = reporter.times[name];
     if (time > 0 && baseline > 0) {

@@ -24,9 +24,9 @@ std::vector<std::filesystem::path> DeferredControl::defaultModulePaths() {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
   if (failed) return {};
   const std::filesystem::path folder = program.parent_path();
-  return {folder / COLLATZ_AUDIO_MODULE_FILE,
-          (folder / COLLATZ_AUDIO_MODULE_FROM_PROGRAM / COLLATZ_AUDIO_MODULE_FILE)
-              .lexically_normal()};
+  return {
+      folder / COLLATZ_AUDIO_MODULE_FILE,
+      (folder / COLLATZ_AUDIO_MODULE_FROM_PROGRAM / COLLATZ_AUDIO_MODULE_FILE).lexically_normal()};
 }
 
 void DeferredControl::load() {
@@ -48,8 +48,8 @@ void DeferredControl::load() {
     device_.reset(factory());
     return;
   }
-  loadProblem_ = "The audio module could not be loaded" +
-                 (problems.empty() ? std::string() : ": " + problems);
+  loadProblem_ =
+      "The audio module could not be loaded" + (problems.empty() ? std::string() : ": " + problems);
 }
 
 platform::Status DeferredControl::setPropertyById(int dispatchId, std::string_view value) {

@@ -26,8 +26,8 @@ inline bool sameVerb(std::string_view given, std::string_view verb) {
 }
 
 inline bool isDeviceCommand(std::string_view given) {
-  return std::ranges::any_of(std::initializer_list<std::string_view>{
-                                 kCommandStop, kCommandClose, kCommandOpen, kCommandSound},
+  return std::ranges::any_of(std::initializer_list<std::string_view>{kCommandStop, kCommandClose,
+                                                                     kCommandOpen, kCommandSound},
                              [given](std::string_view verb) { return sameVerb(given, verb); });
 }
 

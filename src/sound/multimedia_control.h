@@ -38,8 +38,8 @@ class MultimediaControl : public DeviceControl {
   // failed "Open" keeps the reason the file could not be opened.
   DeviceError error() const override;
   std::string errorText() const override;  // that reason in words, naming the file where it matters
-  bool isOpen() const;            // a file is decoded and ready to sound
-  bool isPlaying() const;         // the last "Sound" is still playing: not stopped, not failed
+  bool isOpen() const;                     // a file is decoded and ready to sound
+  bool isPlaying() const;  // the last "Sound" is still playing: not stopped, not failed
 
  private:
   class Device;

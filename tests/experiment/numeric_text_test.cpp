@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"SmallestSubnormal", "4.9406564584124654e-324", 4.9406564584124654e-324},
         ParseCase{"ZeroWithHugeExponent", "0e99999", 0},
         ParseCase{"ManyLeadingZeros", std::string(5000, '0') + "42", 42},
-        ParseCase{"LongIntegerOverflows", "1" + std::string(400, '0'), kInf},
-        ParseCase{"LongFractionUnderflows", "." + std::string(400, '0') + "1", 0},
+        ParseCase{"LongIntegerOverflows", std::string("1").append(400, '0'), kInf},
+        ParseCase{"LongFractionUnderflows", std::string(".").append(400, '0').append("1"), 0},
         ParseCase{"NulStops",
                   std::string("5\0"
                               "5",
@@ -80,9 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"HexRoundsToNearest", "&H20000000000001", 9007199254740992.0},
         ParseCase{"HexRoundsUpPastHalf", "&H200000000000011", 0x1.0000000000001p57},
         // Halfway between two doubles but for a 1 far beyond the first 64 bits: rounds up.
-        ParseCase{"HexStickyBeyondKept", "&H20000000000001" + std::string(20, '0') + "1",
+        ParseCase{"HexStickyBeyondKept",
+                  std::string("&H20000000000001").append(20, '0').append("1"),
                   0x1.0000000000001p137},
-        ParseCase{"HexVeryLong", "&H1" + std::string(300, '0'), kInf},
+        ParseCase{"HexVeryLong", std::string("&H1").append(300, '0'), kInf},
         ParseCase{"HexStopsAtNonDigit", "&H1G", 1}, ParseCase{"HexNoDigits", "&H", 0},
         ParseCase{"HexWithBlanks", "& H 1 0", 16}, ParseCase{"OctalSeventeen", "&O17", 15},
         ParseCase{"OctalLower", "&o777", 511}, ParseCase{"OctalSixteenBitsAllOnes", "&O177777", -1},
@@ -96,7 +97,7 @@ TEST(ParseNumber, AMegabyteOfInputIsReadSafely) {
   std::string blanks(1 << 20, ' ');
   blanks += "11";
   EXPECT_EQ(parseNumber(blanks), 11);
-  std::string hex = "&H" + std::string(1 << 20, 'F');
+  std::string hex = std::string("&H").append(1 << 20, 'F');
   EXPECT_EQ(parseNumber(hex), kInf);
 }
 

@@ -1,5 +1,7 @@
 // The window's multimedia control: the audio module loaded at the first property set, and a
 // silent control that still answers like the real one where no module can be loaded.
+#include "sound/deferred_control.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
-#include "sound/deferred_control.h"
 #include "sound/device_commands.h"
 
 namespace {
