@@ -37,9 +37,12 @@ class MultimediaControl : public DeviceControl {
   // one that worked. "Stop" and "Close" always work and leave it as it is, and a "Sound" after a
   // failed "Open" keeps the reason the file could not be opened.
   DeviceError error() const override;
-  std::string errorText() const override;  // that reason in words, naming the file where it matters
-  bool isOpen() const;                     // a file is decoded and ready to sound
-  bool isPlaying() const;  // the last "Sound" is still playing: not stopped, not failed
+  // That reason in words, naming the file where it matters.
+  std::string errorText() const override;
+  // A file is decoded and ready to sound.
+  bool isOpen() const;
+  // The last "Sound" is still playing: not stopped, not failed.
+  bool isPlaying() const;
 
  private:
   class Device;

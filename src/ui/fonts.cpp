@@ -41,12 +41,11 @@ int widestAdvance(const QFont& font, const QStringList& lines) {
 qreal pointSizeToFit(const QFont& font, int lineCount, int height) {
   QFont smaller = font;
   qreal size = font.pointSizeF();
-  while (size > kSmallestPointSize) {
+  for (; size > kSmallestPointSize; size -= 0.5) {
     smaller.setPointSizeF(size);
     if (QFontMetrics(smaller).lineSpacing() * lineCount <= height) break;
-    size -= 0.5;
   }
-  return std::max(size, kSmallestPointSize);
+  return size;
 }
 
 int stretchToFit(const QFont& font, const QStringList& lines, int width) {

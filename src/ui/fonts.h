@@ -21,7 +21,8 @@ int widestAdvance(const QFont& font, const QStringList& lines);
 // The largest point size, in half-point steps and at most the font's own, at which `lineCount`
 // lines of the font, one line spacing apart, stack inside the height. The font's own size when
 // they fit already, as the Japanese faces do at 12 point; a fallback face with taller lines is
-// made smaller rather than have its last lines cut off. Never below 6 point.
+// made smaller rather than have its last lines cut off. Never below 6 point, unless the
+// font's own size is.
 qreal pointSizeToFit(const QFont& font, int lineCount, int height);
 
 // The largest stretch (percent, at most 100) at which every line fits in the width, keeping the

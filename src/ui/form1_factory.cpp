@@ -6,14 +6,14 @@
 #include "platform/qt_program_end.h"
 #include "ui/exit_after_paint.h"
 #include "ui/form1.h"
-#include "ui/icon.h"
 
 namespace ui {
 
 std::unique_ptr<QWidget> createForm1() {
-  QGuiApplication::setWindowIcon(programIcon());  // also for the prompt and the message box
   auto form = std::make_unique<Form1>(FormRuntime{std::make_unique<platform::QtDialogs>(),
                                                   std::make_unique<platform::QtProgramEnd>()});
+  // The window's icon, shared, also for the prompt and the message box.
+  QGuiApplication::setWindowIcon(form->windowIcon());
   exitAfterExplanationPaintedIfAsked(form->picture1());
   return form;
 }
