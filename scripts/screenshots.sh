@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the README's two screenshots: the window just after start, and after the experiment 27.
-# Builds the optimised program, runs it on a virtual display of its own from the folder that
+# Sets up what is missing, builds the optimised program, runs it on a virtual display of its own from the folder that
 # holds the chimes, and writes docs/screenshot-start.png and docs/screenshot-27.png.
 # Run it again whenever the window changes.
 #
@@ -11,6 +11,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 source "$root/tests/packaging/virtual_display.sh"
 
+bash "$root/scripts/setup.sh"
 build=${COLLATZ_BUILD_DIR:-$root/build/release}
 cmake --preset release -B "$build" >/dev/null
 cmake --build "$build"
