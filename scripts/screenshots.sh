@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's two screenshots: the window just after start, and after the experiment 27.
-# Sets up what is missing, builds the optimised program, runs it on a virtual display of its own from the folder that
-# holds the chimes, and writes docs/screenshot-start.png and docs/screenshot-27.png.
+# Sets up what is missing, builds the optimised program, runs it on a virtual display of its own
+# from the folder that holds the chimes, and writes docs/screenshot-start.png and
+# docs/screenshot-27.png.
 # Run it again whenever the window changes.
 #
 # COLLATZ_BUILD_DIR=DIR uses that build tree (configured with the release preset) instead of
