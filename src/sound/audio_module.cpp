@@ -4,6 +4,6 @@
 #include "sound/multimedia_control.h"
 
 extern "C" __attribute__((visibility("default"))) sound::DeviceControl*
-collatz_create_device_control() {
-  return new sound::MultimediaControl();
+collatz_create_device_control(QObject* home) {
+  return new sound::MultimediaControl(home);
 }

@@ -1,23 +1,46 @@
 #include "sound/deferred_control.h"
 
-#include <dlfcn.h>
-
+#include <QDeadlineTimer>
+#include <QMetaObject>
+#include <QThread>
 #include <system_error>
 #include <utility>
 
-#include "sound/audio_module.h"
-#include "sound/device_commands.h"
+#include "sound/audio_threads.h"
+#include "sound/device_worker.h"
 
 namespace sound {
+namespace {
+
+using Clock = DeviceChannel::Clock;
+
+// How long destroying the control waits for the device thread to end, so that closing the window
+// is never held up for long by an audio service that does not answer.
+constexpr int kDeviceEndMs = 300;
+
+// Each device thread left behind keeps the little it holds for the rest of the run; past this
+// many, a stuck device is waited for instead of replaced.
+constexpr int kMostLeftBehind = 16;
+
+int leftBehindCount = 0;
+
+}  // namespace
 
 DeferredControl::DeferredControl() : DeferredControl(defaultModulePaths()) {}
 
 DeferredControl::DeferredControl(std::vector<std::filesystem::path> modulePaths)
     : modulePaths_(std::move(modulePaths)) {}
 
-// The module stays loaded: objects it made may outlive the control (queued events, audio
-// threads winding down), and unloading code that might still run gains nothing at exit.
-DeferredControl::~DeferredControl() = default;
+DeferredControl::~DeferredControl() {
+  if (thread_ == nullptr) return;
+  channel_->leftBehind = true;
+  QMetaObject::invokeMethod(worker_, &DeviceWorker::shutDown, Qt::QueuedConnection);
+  if (thread_->wait(QDeadlineTimer(kDeviceEndMs))) {
+    delete thread_;
+  } else {
+    audio_threads::leaveBehind(thread_);
+  }
+}
 
 std::vector<std::filesystem::path> DeferredControl::defaultModulePaths() {
   std::error_code failed;
@@ -29,53 +52,77 @@ std::vector<std::filesystem::path> DeferredControl::defaultModulePaths() {
       (folder / COLLATZ_AUDIO_MODULE_FROM_PROGRAM / COLLATZ_AUDIO_MODULE_FILE).lexically_normal()};
 }
 
-void DeferredControl::load() {
-  tried_ = true;
-  std::string problems;
-  for (const std::filesystem::path& path : modulePaths_) {
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-      if (!problems.empty()) problems += "; ";
-      problems += ::dlerror();
-      continue;
-    }
-    auto factory = reinterpret_cast<AudioModuleFactory>(::dlsym(module, kAudioModuleFactory));
-    if (factory == nullptr) {
-      if (!problems.empty()) problems += "; ";
-      problems += path.string() + " is not the program's audio module";
-      continue;
-    }
-    device_.reset(factory());
-    return;
-  }
-  loadProblem_ =
-      "The audio module could not be loaded" + (problems.empty() ? std::string() : ": " + problems);
+bool DeferredControl::threadsStillRunning() { return audio_threads::anyLeftRunning(); }
+
+void DeferredControl::startDevice() {
+  channel_ = std::make_shared<DeviceChannel>();
+  thread_ = new QThread;
+  thread_->setObjectName(QStringLiteral("audio device"));
+  worker_ = new DeviceWorker(channel_, modulePaths_, audio_threads::home());
+  worker_->moveToThread(thread_);
+  QObject::connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+  thread_->start();
 }
 
-platform::Status DeferredControl::setPropertyById(int dispatchId, std::string_view value) {
-  if (!tried_) load();
-  if (device_) return device_->setPropertyById(dispatchId, value);
-  if (dispatchId == kDispatchFileName) return platform::Status::success();
-  if (dispatchId != kDispatchCommand) {
-    return platform::Status::failure(platform::kErrorUnknownProperty,
-                                     "Object doesn't support this property (dispatch identifier " +
-                                         std::to_string(dispatchId) + ")");
+void DeferredControl::leaveStuckDevice() {
+  std::vector<DeviceCommand> waiting;
+  {
+    std::lock_guard lock(channel_->mutex);
+    waiting.swap(channel_->pending);
   }
-  if (!isDeviceCommand(value)) {
-    return platform::Status::failure(platform::kErrorPropertySetFailed,
-                                     "Invalid device command \"" + std::string(value) + "\"");
+  channel_->leftBehind = true;
+  // Should the stuck call ever return, the thread releases its device and ends.
+  QMetaObject::invokeMethod(worker_, &DeviceWorker::shutDown, Qt::QueuedConnection);
+  audio_threads::leaveBehind(thread_);
+  ++leftBehindCount;
+  startDevice();
+  for (DeviceCommand& command : waiting) post(std::move(command));
+}
+
+void DeferredControl::carryOut(DeviceCommand command) {
+  if (thread_ == nullptr) {
+    startDevice();
+  } else if (const Clock::rep since = channel_->busySince; since != 0) {
+    const bool stuck = Clock::now() - Clock::time_point(Clock::duration(since)) > kStuckAfter;
+    if (stuck && leftBehindCount < kMostLeftBehind) leaveStuckDevice();
   }
-  return platform::Status::success();
+  post(std::move(command));
+}
+
+void DeferredControl::post(DeviceCommand command) {
+  bool wake = false;
+  {
+    std::lock_guard lock(channel_->mutex);
+    channel_->pending.push_back(std::move(command));
+    ++channel_->handedOver;
+    wake = !std::exchange(channel_->wakePosted, true);
+  }
+  if (wake) QMetaObject::invokeMethod(worker_, &DeviceWorker::drain, Qt::QueuedConnection);
 }
 
 DeviceError DeferredControl::error() const {
-  if (device_) return device_->error();
-  return loadProblem_.empty() ? DeviceError::kNone : DeviceError::kNoAudioDevice;
+  if (!channel_) return DeviceError::kNone;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->error;
 }
 
 std::string DeferredControl::errorText() const {
-  if (device_) return device_->errorText();
-  return loadProblem_;
+  if (!channel_) return {};
+  std::lock_guard lock(channel_->mutex);
+  return channel_->errorText;
+}
+
+bool DeferredControl::loaded() const {
+  if (!channel_) return false;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->loaded;
+}
+
+bool DeferredControl::waitUntilIdle(std::chrono::milliseconds timeout) const {
+  if (!channel_) return true;
+  std::unique_lock lock(channel_->mutex);
+  return channel_->changed.wait_for(
+      lock, timeout, [this] { return channel_->carriedOut == channel_->handedOver; });
 }
 
 }  // namespace sound

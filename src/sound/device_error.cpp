@@ -26,6 +26,10 @@ std::string_view describe(DeviceError error) {
       return "No audio output device";
     case DeviceError::kAudioDeviceFailed:
       return "Audio output failed";
+    case DeviceError::kFormatNotPlayable:
+      return "Sound format the audio output cannot play";
+    case DeviceError::kCueTooLate:
+      return "Chime dropped: the audio output did not answer in time";
   }
   return "Unknown error";
 }

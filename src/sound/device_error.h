@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 namespace sound {
@@ -18,7 +19,13 @@ enum class DeviceError {
   kNotOpen,            // "Sound" with no file open
   kNoAudioDevice,      // no audio output at all (no device, or no audio server)
   kAudioDeviceFailed,  // the output refused the stream or failed while playing
+  kFormatNotPlayable,  // a wave file whose sample rate the output cannot play
+  kCueTooLate,         // the output did not answer in time; the chime was dropped, not played late
 };
+
+// How long after its "Sound" was set a chime may still start. One that the output could not start
+// by then (the audio service hung, or the device was busy) is dropped rather than played late.
+inline constexpr auto kCueFreshness = std::chrono::milliseconds(1000);
 
 // A short English description of an error, without the file name.
 std::string_view describe(DeviceError error);

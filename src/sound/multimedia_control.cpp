@@ -7,11 +7,13 @@
 #include <QByteArray>
 #include <QMediaDevices>
 #include <QPointer>
-#include <algorithm>
-#include <cctype>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <vector>
 
+#include "sound/output_service.h"
 #include "sound/wave_decoder.h"
 
 namespace sound {
@@ -44,7 +46,9 @@ const char* describe(QAudio::Error error) {
 // the middle of a command while the caller's handler is running.
 class MultimediaControl::Device {
  public:
-  Device() = default;
+  using Clock = std::chrono::steady_clock;
+
+  explicit Device(QObject* home) : service_(home) {}
   ~Device() {
     retire();
     for (const QPointer<QAudioSink>& sink : retired_) delete sink.data();
@@ -76,6 +80,10 @@ class MultimediaControl::Device {
       return;
     }
     const DecodedWave& wave = decoded.wave;
+    if (wave.sampleRate < kMinPlayableRate || wave.sampleRate > kMaxPlayableRate) {
+      fail(DeviceError::kFormatNotPlayable, std::to_string(wave.sampleRate) + " Hz");
+      return;
+    }
     pcm_ = QByteArray(reinterpret_cast<const char*>(wave.samples.data()),
                       static_cast<qsizetype>(wave.samples.size() * sizeof(std::int16_t)));
     format_.setSampleRate(wave.sampleRate);
@@ -85,49 +93,29 @@ class MultimediaControl::Device {
     succeed();
   }
 
-  void sound() {
+  // Plays the open file, unless it cannot start before the deadline.
+  void sound(Clock::time_point deadline) {
     retire();
     if (pcm_.isEmpty()) {
       // After a failed "Open" the reason it failed says more than "nothing open".
       if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
       return;
     }
-    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty()) {
-      fail(DeviceError::kNoAudioDevice, {});
-      return;
+    if (Clock::now() > deadline) return fail(DeviceError::kCueTooLate, {});
+    service_.prepare(deadline);
+    if (!start() && error_ == DeviceError::kNoAudioDevice) {
+      // A service that came back since the last chime may only just have been reconnected.
+      service_.prepare(deadline);
+      start();
     }
-    QAudioDevice output = QMediaDevices::defaultAudioOutput();
-    if (output.isNull()) output = outputs.front();
-    if (!output.isFormatSupported(format_)) {
-      fail(DeviceError::kAudioDeviceFailed, output.description().toStdString() + " does not take " +
-                                                std::to_string(format_.channelCount()) +
-                                                " channels at " +
-                                                std::to_string(format_.sampleRate()) + " Hz");
-      return;
-    }
-
-    auto* sink = new QAudioSink(output, format_);
-    auto* source = new QBuffer(sink);  // goes with the sink
-    source->setData(pcm_);
-    source->open(QIODevice::ReadOnly);
-    QObject::connect(sink, &QAudioSink::stateChanged, sink, [this, sink](QAudio::State state) {
-      if (state == QAudio::StoppedState && sink->error() != QAudio::NoError && sink == sink_) {
-        fail(DeviceError::kAudioDeviceFailed, describe(sink->error()));
-      }
-    });
-    sink_ = sink;
-    // The sink keeps its default buffer of about two seconds, so a whole chime is handed over at
-    // once and plays on even while the event loop is busy.
-    sink->start(source);
-    if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
-      const QAudio::Error why = sink->error();
+    if (sink_ != nullptr && Clock::now() > deadline) {
+      // Opening the output waited for a service that hung: silenced before a sample is written.
       retire();
-      fail(DeviceError::kAudioDeviceFailed, describe(why));
-      return;
+      fail(DeviceError::kCueTooLate, {});
     }
-    succeed();
   }
+
+  void setErrorListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
   bool isOpen() const { return !pcm_.isEmpty(); }
 
@@ -140,10 +128,10 @@ class MultimediaControl::Device {
 
   std::string errorText() const {
     std::string text(describe(error_));
-    const bool aboutTheFile = error_ != DeviceError::kNone && error_ != DeviceError::kNoFileName &&
-                              error_ != DeviceError::kNotOpen &&
-                              error_ != DeviceError::kNoAudioDevice &&
-                              error_ != DeviceError::kAudioDeviceFailed;
+    const bool aboutTheFile =
+        error_ != DeviceError::kNone && error_ != DeviceError::kNoFileName &&
+        error_ != DeviceError::kNotOpen && error_ != DeviceError::kNoAudioDevice &&
+        error_ != DeviceError::kAudioDeviceFailed && error_ != DeviceError::kCueTooLate;
     if (aboutTheFile) text += ": " + file_;
     if (!detail_.empty()) text += " (" + detail_ + ")";
     return text;
@@ -157,6 +145,50 @@ class MultimediaControl::Device {
   void fail(DeviceError error, std::string detail) {
     error_ = error;
     detail_ = std::move(detail);
+  }
+
+  // Starts a fresh sink on the default output; false, with the reason recorded, if it did not.
+  bool start() {
+    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+    if (outputs.isEmpty()) {
+      fail(DeviceError::kNoAudioDevice, {});
+      return false;
+    }
+    QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    if (output.isNull()) output = outputs.front();
+    if (!output.isFormatSupported(format_)) {
+      fail(DeviceError::kFormatNotPlayable, output.description().toStdString() + " does not take " +
+                                                std::to_string(format_.channelCount()) +
+                                                " channels at " +
+                                                std::to_string(format_.sampleRate()) + " Hz");
+      return false;
+    }
+
+    auto* sink = new QAudioSink(output, format_);
+    auto* source = new QBuffer(sink);  // goes with the sink
+    source->setData(pcm_);
+    source->open(QIODevice::ReadOnly);
+    QObject::connect(sink, &QAudioSink::stateChanged, sink, [this, sink](QAudio::State state) {
+      if (state == QAudio::StoppedState && sink->error() != QAudio::NoError && sink == sink_) {
+        fail(DeviceError::kAudioDeviceFailed, describe(sink->error()));
+        if (listener_) listener_();
+      }
+    });
+    sink_ = sink;
+    // The sink keeps its default buffer of about two seconds, so a whole chime is handed over at
+    // once and plays on even while the event loop is busy.
+    sink->start(source);
+    if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
+      const QAudio::Error why = sink->error();
+      retire();
+      // Qt answers a service it is not connected to (yet) with a fatal error.
+      fail(
+          why == QAudio::FatalError ? DeviceError::kNoAudioDevice : DeviceError::kAudioDeviceFailed,
+          describe(why));
+      return false;
+    }
+    succeed();
+    return true;
   }
 
   // Silences the current sink and leaves it to the event loop to delete.
@@ -179,35 +211,32 @@ class MultimediaControl::Device {
   std::string file_;  // the name the last "Open" was given
   DeviceError error_ = DeviceError::kNone;
   std::string detail_;
+  OutputService service_;
+  std::function<void()> listener_;
 };
 
-MultimediaControl::MultimediaControl() : device_(std::make_unique<Device>()) {}
+MultimediaControl::MultimediaControl(QObject* home) : device_(std::make_unique<Device>(home)) {}
 
 MultimediaControl::~MultimediaControl() = default;
 
-platform::Status MultimediaControl::setPropertyById(int dispatchId, std::string_view value) {
-  if (dispatchId == kDispatchFileName) {
-    fileName_ = std::string(value);
-    return platform::Status::success();
+void MultimediaControl::carryOut(DeviceCommand command) {
+  switch (command.kind) {
+    case DeviceCommand::Kind::kFileName:
+      fileName_ = std::move(command.fileName);
+      return;
+    case DeviceCommand::Kind::kStop:
+      return device_->stop();
+    case DeviceCommand::Kind::kClose:
+      return device_->close();
+    case DeviceCommand::Kind::kOpen:
+      return device_->open(fileName_);
+    case DeviceCommand::Kind::kSound:
+      return device_->sound(command.setAt + kCueFreshness);
   }
-  if (dispatchId != kDispatchCommand) {
-    return platform::Status::failure(platform::kErrorUnknownProperty,
-                                     "Object doesn't support this property (dispatch identifier " +
-                                         std::to_string(dispatchId) + ")");
-  }
-  if (sameVerb(value, kCommandStop)) {
-    device_->stop();
-  } else if (sameVerb(value, kCommandClose)) {
-    device_->close();
-  } else if (sameVerb(value, kCommandOpen)) {
-    device_->open(fileName_);
-  } else if (sameVerb(value, kCommandSound)) {
-    device_->sound();
-  } else {
-    return platform::Status::failure(platform::kErrorPropertySetFailed,
-                                     "Invalid device command \"" + std::string(value) + "\"");
-  }
-  return platform::Status::success();
+}
+
+void MultimediaControl::setErrorListener(std::function<void()> listener) {
+  device_->setErrorListener(std::move(listener));
 }
 
 const std::string& MultimediaControl::fileName() const { return fileName_; }

@@ -2,11 +2,11 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 
-#include "sound/device_commands.h"
 #include "sound/device_control.h"
 #include "sound/device_error.h"
+
+class QObject;
 
 namespace sound {
 
@@ -15,21 +15,25 @@ namespace sound {
 //   "Open"  reads and decodes the named file (relative names resolve against the current
 //           directory at that moment);
 //   "Sound" plays the decoded file from its start on the default audio output, and returns
-//           while it plays;
+//           while it plays; a chime the output could not start within kCueFreshness of its set
+//           is dropped and recorded as kCueTooLate;
 //   "Stop"  halts playing;  "Close" releases the output and the decoded samples.
 // Verbs are matched without regard to case. Failures of a command are recorded in error() and
 // errorText(); only an unknown property or verb fails the property set itself.
 //
-// Lives on the thread that runs the Qt event loop and is used from that thread only; playing
-// needs that event loop. Destroying it stops at once, even mid-sound.
+// Everything it does happens on the thread that made it, which must run a Qt event loop for
+// playing; it may block there while the audio service does not answer, so the window's control
+// keeps it on a thread of its own (DeferredControl). `home`: see OutputService. Destroying it
+// stops at once, even mid-sound.
 class MultimediaControl : public DeviceControl {
  public:
-  MultimediaControl();
+  explicit MultimediaControl(QObject* home = nullptr);
   ~MultimediaControl() override;
   MultimediaControl(const MultimediaControl&) = delete;
   MultimediaControl& operator=(const MultimediaControl&) = delete;
 
-  platform::Status setPropertyById(int dispatchId, std::string_view value) override;
+  void carryOut(DeviceCommand command) override;
+  void setErrorListener(std::function<void()> listener) override;
 
   const std::string& fileName() const;
 

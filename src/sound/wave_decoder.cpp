@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -124,6 +125,32 @@ class SoundFile {
   SNDFILE* file_;
 };
 
+// One sample from full scale = 1, clipped: a floating-point sample beyond full scale would
+// otherwise wrap around into a loud click.
+std::int16_t toSample(double value) {
+  if (std::isnan(value)) return 0;
+  return static_cast<std::int16_t>(std::lround(std::clamp(value * 32768.0, -32768.0, 32767.0)));
+}
+
+// Appends one frame of `in` channels as `out` (1 or 2) channels. Beyond two channels, the even
+// ones are averaged into the left and the odd ones into the right, which keeps the loudness of a
+// sound that is the same on every channel.
+void appendFrame(const float* frame, int in, int out, std::vector<std::int16_t>& samples) {
+  if (in == out) {
+    for (int c = 0; c < in; ++c) samples.push_back(toSample(frame[c]));
+    return;
+  }
+  for (int side = 0; side < out; ++side) {
+    double sum = 0.0;
+    int count = 0;
+    for (int c = side; c < in; c += out) {
+      sum += frame[c];
+      ++count;
+    }
+    samples.push_back(toSample(sum / count));
+  }
+}
+
 }  // namespace
 
 DecodeResult decodeWaveFile(const std::filesystem::path& path) {
@@ -155,17 +182,26 @@ DecodeResult decodeWaveFile(const std::filesystem::path& path) {
     return failure(DeviceError::kFileTooLarge, std::to_string(info.frames) + " frames");
   }
 
-  // Floating-point samples beyond full scale are clipped; unclipped they would wrap around into
-  // loud clicks.
-  sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // Read as floating point, which the library scales to full scale = 1 for every encoding;
+  // reading floating-point files as integers directly would truncate their samples to nothing.
+  const int channels = std::min(info.channels, 2);
   DecodeResult result;
   result.wave.sampleRate = info.samplerate;
-  result.wave.channels = info.channels;
-  result.wave.samples.resize(static_cast<std::size_t>(info.frames) * info.channels);
-  const sf_count_t frames = sf_readf_short(file.get(), result.wave.samples.data(), info.frames);
-  if (frames <= 0) return failure(DeviceError::kFileDamaged, sf_strerror(file.get()));
+  result.wave.channels = channels;
+  result.wave.samples.reserve(static_cast<std::size_t>(info.frames) * channels);
+  const sf_count_t kChunkFrames = std::max(1, 65536 / info.channels);
+  std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames) * info.channels);
+  for (;;) {
+    const sf_count_t frames = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
+    if (frames <= 0) break;
+    for (sf_count_t frame = 0; frame < frames; ++frame) {
+      appendFrame(&chunk[static_cast<std::size_t>(frame) * info.channels], info.channels, channels,
+                  result.wave.samples);
+    }
+  }
   // A data chunk cut short still plays as far as it goes.
-  result.wave.samples.resize(static_cast<std::size_t>(frames) * info.channels);
+  if (result.wave.samples.empty())
+    return failure(DeviceError::kFileDamaged, sf_strerror(file.get()));
   return result;
 }
 

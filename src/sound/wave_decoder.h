@@ -9,7 +9,10 @@
 
 namespace sound {
 
-// A wave file decoded into memory as interleaved 16-bit samples.
+// A wave file decoded into memory as interleaved 16-bit samples at the file's own loudness: full
+// scale in the file is full scale here, whatever its encoding (integers of 8 to 32 bits, 32- or
+// 64-bit floating point, compressed). More than two channels are mixed down to two, since the
+// output takes no more.
 struct DecodedWave {
   int sampleRate = 0;
   int channels = 0;
@@ -28,6 +31,11 @@ struct DecodeResult {
 // stray huge file must not take the program's memory.
 inline constexpr std::uintmax_t kMaxWaveFileBytes = 64u << 20;
 inline constexpr std::uintmax_t kMaxDecodedSamples = 32u << 20;
+
+// The sample rates "Open" accepts. The audio output takes rates up to kMaxPlayableRate; far below
+// telephone quality no real cue is recorded, and the audio library divides by zero on some.
+inline constexpr int kMinPlayableRate = 1000;
+inline constexpr int kMaxPlayableRate = 384000;
 
 // Reads the whole file and decodes it. Only wave files (RIFF WAVE, WAVE_FORMAT_EXTENSIBLE) in any
 // encoding the decoder knows are accepted. Never blocks on special files such as FIFOs.

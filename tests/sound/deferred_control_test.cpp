@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,9 +27,11 @@ TEST(DeferredControl, LoadsTheModuleAtTheFirstSetAndHandsEverySetToIt) {
   EXPECT_FALSE(control.loaded());
   EXPECT_EQ(control.error(), DeviceError::kNone);
   ASSERT_TRUE(control.setPropertyById(sound::kDispatchFileName, "no-such-cue.wav").ok());
+  ASSERT_TRUE(control.waitUntilIdle(std::chrono::seconds(10)));
   ASSERT_TRUE(control.loaded()) << control.errorText();
-  // The module's control answers: it looked for the file and says so.
+  // The module's control answers, on its own thread: it looked for the file and says so.
   ASSERT_TRUE(control.setPropertyById(sound::kDispatchCommand, "open").ok());
+  ASSERT_TRUE(control.waitUntilIdle(std::chrono::seconds(10)));
   EXPECT_EQ(control.error(), DeviceError::kFileNotFound);
   EXPECT_NE(control.errorText().find("no-such-cue.wav"), std::string::npos) << control.errorText();
 }
@@ -47,8 +50,11 @@ class SilentControl : public testing::TestWithParam<SilentCase> {};
 TEST_P(SilentControl, AnswersLikeTheRealControlAndSaysWhyNothingPlays) {
   const SilentCase& row = GetParam();
   DeferredControl control(Paths{"/nonexistent/libcollatz-audio.so", kOtherLibrary});
+  // A set the control does not have fails at once and reaches no device; any set makes one.
+  if (row.failsWith != 0) control.setPropertyById(sound::kDispatchCommand, "Stop");
   const platform::Status status = control.setPropertyById(row.dispatchId, row.value);
   EXPECT_EQ(status.error, row.failsWith) << status.description;
+  ASSERT_TRUE(control.waitUntilIdle(std::chrono::seconds(10)));
   EXPECT_FALSE(control.loaded());
   EXPECT_EQ(control.error(), DeviceError::kNoAudioDevice);
   const std::string why = control.errorText();

@@ -165,8 +165,10 @@ TEST_P(Form1BrokenCues, InitStillEmptiesAndExitStillEndsSilently) {
   user_->readingTime = 300ms;
   const auto start = Clock::now();
   clickAt(form_->command3(), start);
+  ASSERT_TRUE(control().waitUntilIdle(2s));
   EXPECT_EQ(control().error(), row.error) << control().errorText();
   clickAt(form_->command2(), start + 300ms);
+  ASSERT_TRUE(control().waitUntilIdle(2s));
   EXPECT_EQ(control().error(), row.error) << control().errorText();
   EXPECT_EQ(end_->status, 0);
   EXPECT_EQ(user_->messages.size(), 1u);

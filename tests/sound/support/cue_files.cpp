@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -32,7 +33,57 @@ void writeSound(const std::filesystem::path& path, int format,
   sf_close(file);
 }
 
+void put(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void putSample(std::string& out, double value, const WaveLayout& layout) {
+  if (layout.formatTag == 3 && layout.bits == 32) {
+    const float f = static_cast<float>(value);
+    out.append(reinterpret_cast<const char*>(&f), 4);
+  } else if (layout.formatTag == 3) {
+    out.append(reinterpret_cast<const char*>(&value), 8);
+  } else if (layout.bits == 8) {
+    put(out, static_cast<std::uint64_t>(std::lround(value * 127.0 + 128.0)), 1);
+  } else {
+    const double scale = std::ldexp(1.0, layout.bits - 1) - 1.0;
+    put(out, static_cast<std::uint64_t>(std::llround(value * scale)), layout.bits / 8);
+  }
+}
+
 }  // namespace
+
+std::string waveBytes(const WaveLayout& layout, const std::vector<double>& signal) {
+  const int blockAlign = layout.blockAlignOverride >= 0 ? layout.blockAlignOverride
+                                                        : layout.channels * layout.bits / 8;
+  std::string format;
+  put(format, layout.extensible ? 0xFFFE : layout.formatTag, 2);
+  put(format, layout.channels, 2);
+  put(format, layout.sampleRate, 4);
+  put(format, static_cast<std::uint64_t>(layout.sampleRate) * blockAlign, 4);
+  put(format, blockAlign, 2);
+  put(format, layout.bits, 2);
+  if (layout.extensible) {
+    put(format, 22, 2);
+    put(format, layout.bits, 2);  // valid bits
+    put(format, 0, 4);            // no speaker positions
+    put(format, layout.formatTag, 2);
+    format += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+  }
+  std::string data;
+  for (double value : signal) {
+    for (int c = 0; c < layout.channels; ++c) putSample(data, value, layout);
+  }
+  std::string file = "RIFF";
+  put(file, 4 + 8 + format.size() + 8 + data.size(), 4);
+  file += "WAVEfmt ";
+  put(file, format.size(), 4);
+  file += format;
+  file += "data";
+  put(file, data.size(), 4);
+  file += data;
+  return file;
+}
 
 void placeCueFile(const std::filesystem::path& folder, std::string_view name, CueFile kind) {
   const std::filesystem::path path = folder / std::string(name);
@@ -67,6 +118,32 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
       return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, sound::initChime());
     case CueFile::kExitChime:
       return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, sound::exitChime());
+    case CueFile::kFloatChime: {
+      std::vector<double> signal;
+      for (std::int16_t sample : sound::initChime()) signal.push_back(sample / 32768.0);
+      return writeBytes(path, waveBytes({3, 32, 1, sound::kChimeSampleRate}, signal));
+    }
+    case CueFile::kRandomBytes: {
+      std::string noise(100000, '\0');
+      std::uint32_t state = 12345;
+      for (char& c : noise) c = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+      return writeBytes(path, noise);
+    }
+    case CueFile::kZeroDevice:
+      return std::filesystem::create_symlink("/dev/zero", path);
+    case CueFile::kHuge:
+      writeBytes(path, waveBytes({1, 16, 1, 44100}, std::vector<double>(1000, 0.5)));
+      std::filesystem::resize_file(path, std::uintmax_t{4} << 30);
+      return;
+    case CueFile::kOneHertz:
+      return writeBytes(path, waveBytes({1, 16, 1, 1}, std::vector<double>(100, 0.5)));
+    case CueFile::kFourGigahertz:
+      return writeBytes(path, waveBytes({1, 16, 1, 4000000000u}, std::vector<double>(100, 0.5)));
+    case CueFile::kManyChannels:
+      return writeBytes(path, waveBytes({1, 16, 200, 44100}, std::vector<double>(4410, 0.5)));
+    case CueFile::kZeroBlockAlign:
+      return writeBytes(path,
+                        waveBytes({1, 16, 2, 44100, false, 0}, std::vector<double>(100, 0.5)));
   }
 }
 

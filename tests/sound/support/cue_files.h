@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace sound_test {
 
@@ -19,7 +22,30 @@ enum class CueFile {
   kChopped,     // the valid chime cut off inside its header
   kInitChime,   // the program's own chimes, valid wave files
   kExitChime,
+  kFloatChime,  // the Init chime as 32-bit floating point, written byte by byte
+  // Hostile files: none may hold up, crash or fill the program.
+  kRandomBytes,     // noise under a wave file's name
+  kZeroDevice,      // a symbolic link to /dev/zero
+  kHuge,            // a wave header on a (sparse) file of 4 GiB
+  kOneHertz,        // valid samples, a header saying 1 Hz
+  kFourGigahertz,   // a header saying 4,000,000,000 Hz
+  kManyChannels,    // 200 channels
+  kZeroBlockAlign,  // a header whose block size is zero
 };
+
+// How a wave file lays out its samples, for files written byte by byte as other programs write
+// them rather than through the decoder's own library.
+struct WaveLayout {
+  int formatTag;  // 1: integer PCM, 3: IEEE floating point
+  int bits;       // 8 (unsigned), 16, 24, 32 or 64
+  int channels;
+  std::uint32_t sampleRate;
+  bool extensible = false;  // WAVE_FORMAT_EXTENSIBLE, with formatTag as its subformat
+  int blockAlignOverride = -1;
+};
+
+// A whole wave file holding the signal (full scale = 1) on every channel.
+std::string waveBytes(const WaveLayout& layout, const std::vector<double>& signal);
 
 // Puts a file of that kind under the name in the folder, replacing what was there.
 void placeCueFile(const std::filesystem::path& folder, std::string_view name, CueFile kind);
