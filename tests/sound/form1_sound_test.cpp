@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/label_widget.h"
 #include "platform/program_end.h"
+#include "platform/text_box_widget.h"
 #include "sound/chime_synth.h"
 #include "sound/cue_player.h"
 #include "sound/deferred_control.h"
@@ -29,6 +32,8 @@ using sound::DeviceError;
 using sound_test::Clock;
 using sound_test::CueFile;
 
+// The audio server of this process; the last test kills it and starts another.
+std::unique_ptr<sound_test::PrivatePulseServer> own;
 sound_test::PrivatePulseServer* server = nullptr;
 
 // A user reading the closing message for a while and pressing OK. The prompt is never opened.
@@ -91,10 +96,25 @@ class Form1Sound : public testing::Test {
   }
 
   std::vector<std::int16_t> captureUntil(Clock::time_point until) {
-    while (server->capture().sampleAt(until) >= server->capture().size()) {
+    const auto deadline = until + 2s;
+    while (server->capture().sampleAt(until) >= server->capture().size() &&
+           Clock::now() < deadline) {
       sound_test::runEventLoopFor(20ms);
     }
     return server->capture().samples();
+  }
+
+  // Clicks "Init" now and says how long the handler held the window.
+  Clock::duration pressInit() {
+    const auto pressed = Clock::now();
+    clickAt(form_->command3(), pressed);
+    return Clock::now() - pressed;
+  }
+
+  // Times the Init chime began from its start in what the server rendered from `from` on, until a
+  // little after the time.
+  std::size_t initChimesHeard(std::size_t from, Clock::time_point until) {
+    return sound_test::findCue(captureUntil(until), sound::initChime(), from).size();
   }
 
   sound_test::ScratchFolder folder_;
@@ -187,12 +207,99 @@ INSTANTIATE_TEST_SUITE_P(
                     BrokenCues{"NotWave", CueFile::kText, DeviceError::kNotWaveFile}),
     [](const testing::TestParamInfo<BrokenCues>& info) { return std::string(info.param.name); });
 
+// The audio service failing or a hostile cue file: the window is never held up, nothing stale
+// plays, and the next chime with its file in place is heard.
+enum class Trouble {
+  kServerHung,      // the server stops answering just before "Init", for a second and a half
+  kHostileFile,     // pinpon.wav is the row's file
+  kFloatChime,      // pinpon.wav is the chime in 32-bit floating point: heard as loud as ever
+  kServerReplaced,  // the server dies mid-chime and a new one starts (the last row: it kills ours)
+};
+
+struct TroubleCase {
+  const char* name;
+  Trouble trouble;
+  CueFile file = CueFile::kInitChime;
+};
+
+void PrintTo(const TroubleCase& row, std::ostream* out) { *out << row.name; }
+
+class Form1AudioTrouble : public Form1Sound, public testing::WithParamInterface<TroubleCase> {};
+
+TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
+  constexpr auto kAtOnce = 100ms;
+  const TroubleCase& row = GetParam();
+  sound_test::placeCueFile(folder_.path(), sound::kInitCue, row.file);
+  platform::setText(form_->text1(), "34 17 52");
+  platform::setCaption(form_->label1(), "n = 11");
+
+  const std::size_t before = server->capture().size();
+  if (row.trouble == Trouble::kServerHung) server->suspend();
+  if (row.trouble == Trouble::kServerReplaced) {
+    ASSERT_LT(pressInit(), kAtOnce);
+    sound_test::runEventLoopFor(400ms);
+    server->kill();
+    own = std::make_unique<sound_test::PrivatePulseServer>();
+    own->useForThisProcess();
+    server = own.get();
+  }
+  EXPECT_LT(pressInit(), kAtOnce) << "the handler held the window";
+  EXPECT_EQ(form_->text1().text(), "");
+  EXPECT_TRUE(form_->label1().text().isEmpty());
+  const auto painting = Clock::now();
+  form_->repaint();
+  EXPECT_LT(Clock::now() - painting, kAtOnce) << "the window did not repaint";
+
+  switch (row.trouble) {
+    case Trouble::kServerHung:
+      sound_test::runEventLoopFor(1500ms);
+      server->resume();
+      EXPECT_EQ(initChimesHeard(before, Clock::now() + 1500ms), 0u) << "a stale chime played";
+      EXPECT_TRUE(control().waitUntilIdle(2s));
+      EXPECT_EQ(control().error(), DeviceError::kCueTooLate) << control().errorText();
+      break;
+    case Trouble::kHostileFile:
+      EXPECT_TRUE(control().waitUntilIdle(2s)) << "the file held the device";
+      sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
+      break;
+    case Trouble::kFloatChime: {
+      const auto heard =
+          sound_test::findCue(captureUntil(Clock::now() + 1500ms), sound::initChime(), before);
+      ASSERT_EQ(heard.size(), 1u) << "the floating-point chime was not heard as written";
+      EXPECT_EQ(heard.front().length, sound::initChime().size());
+      return;
+    }
+    case Trouble::kServerReplaced:
+      EXPECT_EQ(initChimesHeard(0, Clock::now() + 1500ms), 1u) << "not heard on the new server";
+      return;
+  }
+  const std::size_t again = server->capture().size();
+  EXPECT_LT(pressInit(), kAtOnce);
+  EXPECT_EQ(initChimesHeard(again, Clock::now() + 1500ms), 1u) << "the next chime";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Form1AudioTrouble,
+    testing::Values(TroubleCase{"ServerHung", Trouble::kServerHung},
+                    TroubleCase{"Fifo", Trouble::kHostileFile, CueFile::kFifo},
+                    TroubleCase{"Folder", Trouble::kHostileFile, CueFile::kFolder},
+                    TroubleCase{"LinkToDevZero", Trouble::kHostileFile, CueFile::kZeroDevice},
+                    TroubleCase{"FourGibibytes", Trouble::kHostileFile, CueFile::kHuge},
+                    TroubleCase{"RandomBytes", Trouble::kHostileFile, CueFile::kRandomBytes},
+                    TroubleCase{"OneHertz", Trouble::kHostileFile, CueFile::kOneHertz},
+                    TroubleCase{"FourGigahertz", Trouble::kHostileFile, CueFile::kFourGigahertz},
+                    TroubleCase{"TwoHundredChannels", Trouble::kHostileFile,
+                                CueFile::kManyChannels},
+                    TroubleCase{"ZeroBlockAlign", Trouble::kHostileFile, CueFile::kZeroBlockAlign},
+                    TroubleCase{"FloatChime", Trouble::kFloatChime, CueFile::kFloatChime},
+                    TroubleCase{"ServerReplaced", Trouble::kServerReplaced}),
+    [](const testing::TestParamInfo<TroubleCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  std::unique_ptr<sound_test::PrivatePulseServer> own;
   try {
     own = std::make_unique<sound_test::PrivatePulseServer>();
   } catch (const std::exception& error) {
