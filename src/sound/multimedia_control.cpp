@@ -103,6 +103,7 @@ class MultimediaControl::Device {
     }
     if (Clock::now() > deadline) return fail(DeviceError::kCueTooLate, {});
     service_.prepare(deadline);
+    if (Clock::now() > deadline) return fail(DeviceError::kCueTooLate, {});
     if (!start() && error_ == DeviceError::kNoAudioDevice) {
       // A service that came back since the last chime may only just have been reconnected.
       service_.prepare(deadline);

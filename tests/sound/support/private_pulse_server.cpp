@@ -60,6 +60,12 @@ std::vector<std::int16_t> Capture::samples() const {
   return samples_;
 }
 
+std::vector<std::int16_t> Capture::samplesFrom(std::size_t first) const {
+  std::lock_guard lock(mutex_);
+  if (first >= samples_.size()) return {};
+  return {samples_.begin() + static_cast<std::ptrdiff_t>(first), samples_.end()};
+}
+
 std::size_t Capture::size() const {
   std::lock_guard lock(mutex_);
   return samples_.size();

@@ -24,6 +24,8 @@ class Capture {
   };
 
   std::vector<std::int16_t> samples() const;
+  // The samples from the index on, without copying what came before.
+  std::vector<std::int16_t> samplesFrom(std::size_t first) const;
   std::size_t size() const;
   // When a sample was rendered: its block's arrival, plus its place within the block.
   Clock::time_point timeOf(std::size_t sample) const;
