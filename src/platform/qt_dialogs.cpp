@@ -1,10 +1,10 @@
 #include "platform/qt_dialogs.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <vector>
 
@@ -63,8 +63,7 @@ int QtDialogs::messageBox(const std::string& message, int buttons, const std::st
   requireApplication();
   const std::optional<MessageBoxStyle> style = messageBoxStyle(buttons);
   if (!style) {
-    throw RuntimeError(kErrorDialogFailed,
-                       "Invalid message box style " + std::to_string(buttons));
+    throw RuntimeError(kErrorDialogFailed, "Invalid message box style " + std::to_string(buttons));
   }
 
   QMessageBox box(dialogParent());
