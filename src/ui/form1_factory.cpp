@@ -5,7 +5,6 @@
 #include "platform/qt_dialogs.h"
 #include "platform/qt_program_end.h"
 #include "sound/deferred_control.h"
-#include "ui/exit_after_paint.h"
 #include "ui/form1.h"
 
 namespace ui {
@@ -16,7 +15,6 @@ std::unique_ptr<QWidget> createForm1() {
                                                   std::make_unique<sound::DeferredControl>()});
   // The window's icon, shared, also for the prompt and the message box.
   QGuiApplication::setWindowIcon(form->windowIcon());
-  exitAfterExplanationPaintedIfAsked(form->picture1());
   return form;
 }
 
