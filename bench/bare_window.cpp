@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "ui/form1_layout.h"
+
 namespace {
 
 class BareWindow : public QWidget {
@@ -23,7 +25,7 @@ class BareWindow : public QWidget {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   BareWindow window;
-  window.setFixedSize(698, 504);
+  window.setFixedSize(ui::clientSizePixels());
   window.show();
   return app.exec();
 }

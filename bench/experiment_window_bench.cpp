@@ -13,6 +13,7 @@
 #include "experiment/trajectory.h"
 #include "platform/dialogs.h"
 #include "platform/label_widget.h"
+#include "platform/qt_text.h"
 #include "platform/text_box_widget.h"
 #include "ui/form1_layout.h"
 
@@ -34,7 +35,7 @@ class EagerTextBox : public QPlainTextEdit, public platform::TextBox {
  public:
   using QPlainTextEdit::QPlainTextEdit;
   platform::Status setText(std::string_view text) override {
-    setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    setPlainText(platform::toQString(text));
     return platform::Status::success();
   }
 };

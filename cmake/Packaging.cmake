@@ -32,15 +32,11 @@ configure_file(${COLLATZ_PACKAGING_DIR}/changelog.in ${COLLATZ_PACKAGING_OUT}/ch
 
 set(COLLATZ_DESKTOP_TEMPLATE ${COLLATZ_PACKAGING_DIR}/${COLLATZ_APP_ID}.desktop.in)
 
-# The 32 x 32 icon is the program's own window icon, written by a small generator.
-add_executable(collatz-icon-png ${COLLATZ_PACKAGING_DIR}/icon_png_main.cpp)
-target_link_libraries(collatz-icon-png PRIVATE ui)
+# The 32 x 32 icon is the program's own window icon, written by tools/icon_png_main.cpp.
 set(COLLATZ_ICON_PNG ${COLLATZ_PACKAGING_OUT}/${COLLATZ_APP_ID}.png)
 add_custom_command(
   OUTPUT ${COLLATZ_ICON_PNG}
-  # The generator draws off screen; its leaks at exit are the font system's, not ours.
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-          $<TARGET_FILE:collatz-icon-png> ${COLLATZ_ICON_PNG}
+  COMMAND collatz-icon-png ${COLLATZ_ICON_PNG}
   DEPENDS collatz-icon-png
   COMMENT "Drawing the 32 x 32 icon"
   VERBATIM)

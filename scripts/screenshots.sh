@@ -10,7 +10,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
-source "$root/tests/packaging/virtual_display.sh"
+# shellcheck source=scripts/virtual_display.sh
+source "$root/scripts/virtual_display.sh"
 
 bash "$root/scripts/setup.sh"
 build=${COLLATZ_BUILD_DIR:-$root/build/release}

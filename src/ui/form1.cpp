@@ -6,8 +6,8 @@
 
 #include "platform/label_widget.h"
 #include "platform/picture_area.h"
+#include "platform/qt_text.h"
 #include "platform/text_box_widget.h"
-#include "sound/deferred_control.h"
 #include "ui/explanation.h"
 #include "ui/fonts.h"
 #include "ui/form1_layout.h"
@@ -17,13 +17,11 @@ namespace ui {
 
 namespace {
 
+using platform::toQString;
+
 constexpr QRgb kPictureBackColor = 0xFFFFFF;
 // 0x00620001 in the 0x00BBGGRR form: red 1, green 0, blue 98.
 constexpr QRgb kPictureForeColor = qRgb(1, 0, 98);
-
-QString toQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Gives a widget its layout name and place.
 template <typename Widget>
@@ -45,7 +43,7 @@ QPushButton* makeButton(QWidget* parent, std::string_view name) {
 
 QStringList explanationTexts() {
   QStringList texts;
-  for (const std::string& line : explanationLines()) texts.append(QString::fromStdString(line));
+  for (const std::string& line : explanationLines()) texts.append(toQString(line));
   return texts;
 }
 
@@ -56,7 +54,6 @@ Form1::Form1(FormRuntime runtime, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       runtime_(std::move(runtime)),
       guard_(*runtime_.dialogs, *runtime_.programEnd) {
-  if (!runtime_.mmControl1) runtime_.mmControl1 = std::make_unique<sound::DeferredControl>();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(toQString(kForm1Caption));
   setWindowIcon(programIcon());

@@ -21,13 +21,13 @@ class TextBoxWidget;
 
 namespace ui {
 
-// What the window needs of the runtime beyond its own widgets: the modal dialogs, the way the
-// program ends, and the multimedia control that plays the cues (a sound::DeferredControl when
-// none is given). The program passes the Qt ones; tests pass their own.
+// What the window needs of the runtime beyond its own widgets, all three required: the modal
+// dialogs, the way the program ends, and the multimedia control that plays the cues. The program
+// passes the Qt ones and the sound layer's control (createForm1); tests pass their own.
 struct FormRuntime {
   std::unique_ptr<platform::Dialogs> dialogs;
   std::unique_ptr<platform::ProgramEnd> programEnd;
-  std::unique_ptr<platform::Dispatchable> mmControl1 = nullptr;
+  std::unique_ptr<platform::Dispatchable> mmControl1;
 };
 
 // The program's one window. It owns the experiment state and the controls, named as the layout

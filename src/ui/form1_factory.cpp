@@ -4,17 +4,17 @@
 
 #include "platform/qt_dialogs.h"
 #include "platform/qt_program_end.h"
-#include "ui/exit_after_paint.h"
+#include "sound/deferred_control.h"
 #include "ui/form1.h"
 
 namespace ui {
 
 std::unique_ptr<QWidget> createForm1() {
   auto form = std::make_unique<Form1>(FormRuntime{std::make_unique<platform::QtDialogs>(),
-                                                  std::make_unique<platform::QtProgramEnd>()});
+                                                  std::make_unique<platform::QtProgramEnd>(),
+                                                  std::make_unique<sound::DeferredControl>()});
   // The window's icon, shared, also for the prompt and the message box.
   QGuiApplication::setWindowIcon(form->windowIcon());
-  exitAfterExplanationPaintedIfAsked(form->picture1());
   return form;
 }
 

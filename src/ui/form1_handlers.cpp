@@ -2,6 +2,7 @@
 // and catches nothing itself.
 #include "experiment/trajectory.h"
 #include "platform/controls.h"
+#include "platform/exit_status.h"
 #include "platform/label_widget.h"
 #include "platform/picture_area.h"
 #include "platform/text_box_widget.h"
@@ -14,7 +15,6 @@ namespace ui {
 namespace {
 constexpr const char* kExitMessage = "This software will exit.";
 constexpr const char* kExitTitle = " Problem of (3x+1)";  // an ASCII blank first, unlike the prompt
-constexpr int kNormalExitStatus = 0;
 }  // namespace
 
 void Form1::Form_Activate() {
@@ -27,7 +27,7 @@ void Form1::Command2_Click() {
   sound::playCue(mmControl1(), sound::kExitCue);
   if (dialogs().messageBox(kExitMessage, platform::kMessageBoxOkOnly, kExitTitle) ==
       platform::kAnswerOk) {
-    programEnd().end(kNormalExitStatus);
+    programEnd().end(platform::kNormalExitStatus);
   }
 }
 

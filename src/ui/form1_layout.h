@@ -38,6 +38,7 @@ inline constexpr int kClientWidthTwips = 10470;
 inline constexpr int kClientHeightTwips = 7560;
 inline constexpr std::string_view kForm1Caption = " Problem of \"3x+1\"\uFF08Collatz problem\uFF09";
 
+// The buttons keep their layout names: Command1 is "Experiment", Command2 "Exit", Command3 "Init".
 inline constexpr std::array<ControlLayout, 8> kForm1Controls = {{
     {"MMControl1", ControlKind::kMultimedia, 240, 7080, 3540, 330, 6, ""},
     {"Picture1", ControlKind::kPictureArea, 120, 480, 10215, 3015, 5, ""},

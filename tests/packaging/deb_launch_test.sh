@@ -7,17 +7,19 @@
 # Usage: deb_launch_test.sh OUT_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/virtual_display.sh"
+# shellcheck source=scripts/virtual_display.sh
+source "$here/../../scripts/virtual_display.sh"
 deb=$(ls "$1"/collatz_*.deb)
 
-vd_start
+vd_start 1280x1024x24
 root=$vd_dir/root
 dpkg -x "$deb" "$root"
 desktop=$(ls "$root"/usr/share/applications/*.desktop)
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 path=$(sed -n 's/^Path=//p' "$desktop")
-[ -f "$root$path/pinpon.wav" ] && [ -f "$root$path/endpinpon.wav" ] ||
+if [ ! -f "$root$path/pinpon.wav" ] || [ ! -f "$root$path/endpinpon.wav" ]; then
   vd_fail "the launcher's folder $path holds no chimes"
+fi
 
 vd_launch "$root$path" "$root$exec_line"
 window=$(vd_window)

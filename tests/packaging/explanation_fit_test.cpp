@@ -1,13 +1,15 @@
-// The start-up window's explanation fits inside Picture1 whatever faces the machine has and at
-// whatever scale the screen is drawn. CTest runs these cases in the font setups and scale factors
-// they are meant for: the plain one, QT_SCALE_FACTOR=2, and a private font setup with no
-// Japanese face at all.
+// The start-up window's explanation fits inside Picture1, and is narrowed no more than it must be,
+// whatever faces the machine has and at whatever scale the screen is drawn. CTest runs these cases
+// in the font setups and scale factors they are meant for: the plain one, QT_SCALE_FACTOR=2, and a
+// private font setup with no Japanese face at all.
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "platform/picture_area.h"
@@ -24,6 +26,24 @@ constexpr int kExplanationPrints = 11;
 double textCoverage(QRgb pixel) {
   if (qBlue(pixel) - qRed(pixel) < 16) return 0.0;
   return (255 - qRed(pixel)) / 254.0;
+}
+
+// The right-most column the text's ink reaches when drawn at x = 0, or -1 for no ink.
+int inkRightEdge(const QFont& font, const QString& text) {
+  QImage image(2000, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(0, 30, text);
+  }
+  for (int x = image.width() - 1; x >= 0; --x) {
+    for (int y = 0; y < image.height(); ++y) {
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) return x;
+    }
+  }
+  return -1;
 }
 
 // A pixel counted as text.
@@ -59,11 +79,23 @@ class ExplanationFitTest : public QObject {
                               .arg(metrics.horizontalAdvance(line))
                               .arg(inside.width())
                               .arg(line)));
+      // The drawn glyphs, not just their advances, end inside the area.
+      QVERIFY2(inkRightEdge(picture_->font(), line) < inside.width(), qPrintable(line));
     }
     QVERIFY2(picture_->printTop() <= inside.height(),
              qPrintable(QStringLiteral("the lines end at %1 px, the area at %2 px")
                             .arg(picture_->printTop())
                             .arg(inside.height())));
+    // Only as narrow as needed: a little wider and the widest line would no longer fit.
+    if (picture_->font().stretch() < 100) {
+      QFont wider = picture_->font();
+      wider.setStretch(picture_->font().stretch() + 1);
+      int widest = 0;
+      for (const QString& line : picture_->printedLines()) {
+        widest = std::max(widest, QFontMetrics(wider).horizontalAdvance(line));
+      }
+      QVERIFY(widest > inside.width());
+    }
   }
 
   // What is drawn: text in the area, and none of it cut off at the area's right or bottom edge,

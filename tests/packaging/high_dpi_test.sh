@@ -5,7 +5,8 @@
 # Usage: high_dpi_test.sh PROGRAM RUN_DIR SHOT_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/virtual_display.sh"
+# shellcheck source=scripts/virtual_display.sh
+source "$here/../../scripts/virtual_display.sh"
 program=$1
 run_dir=$2
 shots=$3

@@ -16,7 +16,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # The launcher's name is the application's reverse-DNS id; the other files are named by it too.
 launchers=("$prefix"/share/applications/*.desktop)
-[ ${#launchers[@]} -eq 1 ] && [ -f "${launchers[0]}" ] || fail "not one launcher: ${launchers[*]}"
+if [ ${#launchers[@]} -ne 1 ] || [ ! -f "${launchers[0]}" ]; then
+  fail "not one launcher: ${launchers[*]}"
+fi
 desktop=${launchers[0]}
 app_id=$(basename "$desktop" .desktop)
 [[ $app_id =~ ^[a-z][a-z0-9]*(\.[A-Za-z][A-Za-z0-9_]*){2,}$ ]] || fail "'$app_id' is no reverse-DNS id"

@@ -4,7 +4,8 @@
 # Usage: no_japanese_face_test.sh PROGRAM RUN_DIR FONTCONFIG_FILE SHOT
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/virtual_display.sh"
+# shellcheck source=scripts/virtual_display.sh
+source "$here/../../scripts/virtual_display.sh"
 program=$1
 run_dir=$2
 fonts=$3
@@ -13,7 +14,7 @@ shot=$4
 if FONTCONFIG_FILE=$fonts fc-list : family | grep -Eiq 'IPA|Gothic|CJK|VL '; then
   vd_fail "the private font setup $fonts still shows a Japanese face"
 fi
-vd_start
+vd_start 1280x1024x24
 vd_launch "$run_dir" "$program" FONTCONFIG_FILE="$fonts"
 window=$(vd_window)
 vd_check_caption "$window"

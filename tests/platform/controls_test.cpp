@@ -146,15 +146,13 @@ void ControlsTest::picturePrintsLineBelowLineAndCutsOffAtTheRightEdge() {
   const QImage image = picture->grab().toImage();
   const QRect inside = picture->contentsRect();
   const QRect secondLine(inside.left(), inside.top() + lineSpacing, inside.width(), lineSpacing);
-  const QRect thirdLine(inside.left(), inside.top() + 2 * lineSpacing, inside.width(),
-                        lineSpacing);
+  const QRect thirdLine(inside.left(), inside.top() + 2 * lineSpacing, inside.width(), lineSpacing);
   QCOMPARE(pixelsOf(image, kInk, secondLine), 0);
   // The long line runs to the right edge of the inside and is cut off there, not wrapped: the
   // line below it stays empty, and nothing is drawn over the frame.
   const QRect lastColumns(inside.right() - 3, thirdLine.top(), 4, lineSpacing);
   QVERIFY(pixelsOf(image, kInk, lastColumns) > 0);
-  const QRect belowLong(inside.left(), inside.top() + 3 * lineSpacing, inside.width(),
-                        lineSpacing);
+  const QRect belowLong(inside.left(), inside.top() + 3 * lineSpacing, inside.width(), lineSpacing);
   QCOMPARE(pixelsOf(image, kInk, belowLong), 0);
   const QRect rightFrame(inside.right() + 1, inside.top(), picture->width() - inside.right() - 1,
                          inside.height());

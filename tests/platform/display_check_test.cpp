@@ -1,11 +1,11 @@
 // Whether a display can be opened, decided before any application object exists.
+#include "platform/display_check.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <optional>
 #include <string>
-
-#include "platform/display_check.h"
 
 namespace {
 
@@ -27,15 +27,26 @@ const DisplayCase kCases[] = {
     {"EmptyDisplay", {{"DISPLAY", ""}}, std::nullopt, false, "DISPLAY is not set"},
     {"DisplayWithNoServer", {{"DISPLAY", ":4093"}}, std::nullopt, false, "DISPLAY=:4093"},
     {"Offscreen", {{"QT_QPA_PLATFORM", "offscreen"}}, std::nullopt, true, ""},
-    {"OffscreenWithOptions", {{"QT_QPA_PLATFORM", "offscreen:fontengine=freetype"}},
-     std::nullopt, true, ""},
+    {"OffscreenWithOptions",
+     {{"QT_QPA_PLATFORM", "offscreen:fontengine=freetype"}},
+     std::nullopt,
+     true,
+     ""},
     {"FallbackAfterAFailingOne", {{"QT_QPA_PLATFORM", "xcb;offscreen"}}, std::nullopt, true, ""},
     {"EveryCandidateFails",
      {{"QT_QPA_PLATFORM", "wayland;xcb"}, {"XDG_RUNTIME_DIR", "/nonexistent-run"}},
-     std::nullopt, false, "wayland: no Wayland compositor listens on /nonexistent-run/wayland-0; xcb"},
-    {"WaylandWithoutRuntimeDir", {{"QT_QPA_PLATFORM", "wayland"}}, std::nullopt, false,
+     std::nullopt,
+     false,
+     "wayland: no Wayland compositor listens on /nonexistent-run/wayland-0; xcb"},
+    {"WaylandWithoutRuntimeDir",
+     {{"QT_QPA_PLATFORM", "wayland"}},
+     std::nullopt,
+     false,
      "XDG_RUNTIME_DIR is not set"},
-    {"WaylandSessionFallsBackToX", {{"XDG_SESSION_TYPE", "wayland"}}, std::nullopt, false,
+    {"WaylandSessionFallsBackToX",
+     {{"XDG_SESSION_TYPE", "wayland"}},
+     std::nullopt,
+     false,
      "wayland: XDG_RUNTIME_DIR is not set; xcb: DISPLAY is not set"},
     {"ArgumentBeatsEnvironment", {{"QT_QPA_PLATFORM", "xcb"}}, "offscreen", true, ""},
     {"ArgumentNamesX", {{"QT_QPA_PLATFORM", "offscreen"}}, "xcb", false, "DISPLAY is not set"},

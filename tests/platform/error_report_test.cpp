@@ -64,8 +64,8 @@ void ErrorReportTest::errorIsReportedAndEndsTheProgram() {
   const int status = runInEventLoop([&] {
     guard.run([&] {
       ++handlersRun;
-      if (kind == 0) throw platform::RuntimeError(platform::kErrorPropertySetFailed,
-                                                  "Invalid property value");
+      if (kind == 0)
+        throw platform::RuntimeError(platform::kErrorPropertySetFailed, "Invalid property value");
       if (kind == 1) throw std::out_of_range("out of range");
       throw 42;
     });

@@ -1,5 +1,7 @@
 // The prompt and the message box driven for real under the offscreen platform: what each way of
 // answering returns, and that the texts are shown exactly as given.
+#include "platform/qt_dialogs.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
@@ -7,7 +9,6 @@
 
 #include "modal_guard.h"
 #include "platform/dialogs.h"
-#include "platform/qt_dialogs.h"
 #include "platform/runtime_error.h"
 
 namespace {
@@ -44,8 +45,7 @@ void QtDialogsTest::promptAnswers_data() {
   const QString typed = QStringLiteral("27");
   QTest::newRow("typed, OK clicked")
       << typeThen(typed, test_support::clickButton(QDialogButtonBox::Ok)) << typed;
-  QTest::newRow("typed, Enter") << typeThen(typed, test_support::pressKey(Qt::Key_Return))
-                                << typed;
+  QTest::newRow("typed, Enter") << typeThen(typed, test_support::pressKey(Qt::Key_Return)) << typed;
   QTest::newRow("typed, keypad Enter")
       << typeThen(typed, test_support::pressKey(Qt::Key_Enter)) << typed;
   QTest::newRow("full-width digits, Enter")
@@ -54,14 +54,14 @@ void QtDialogsTest::promptAnswers_data() {
   QTest::newRow("blanks kept, OK")
       << typeThen(QStringLiteral(" 2 7 "), test_support::clickButton(QDialogButtonBox::Ok))
       << QStringLiteral(" 2 7 ");
-  QTest::newRow("nothing typed, OK") << test_support::clickButton(QDialogButtonBox::Ok)
-                                     << QString();
+  QTest::newRow("nothing typed, OK")
+      << test_support::clickButton(QDialogButtonBox::Ok) << QString();
   QTest::newRow("typed, Cancel clicked")
       << typeThen(typed, test_support::clickButton(QDialogButtonBox::Cancel)) << QString();
   QTest::newRow("typed, Escape") << typeThen(typed, test_support::pressKey(Qt::Key_Escape))
                                  << QString();
-  QTest::newRow("typed, window closed") << typeThen(typed, test_support::closeWindow())
-                                        << QString();
+  QTest::newRow("typed, window closed")
+      << typeThen(typed, test_support::closeWindow()) << QString();
 }
 
 void QtDialogsTest::promptAnswers() {
@@ -110,9 +110,8 @@ void QtDialogsTest::messageBoxOkOnlyAnswersOneHoweverClosed() {
   ModalGuard guard;
   guard.expect(QStringLiteral("messageBox"), action);
   platform::QtDialogs dialogs;
-  const int answer =
-      dialogs.messageBox("This software will exit.", platform::kMessageBoxOkOnly,
-                         " Problem of (3x+1)");
+  const int answer = dialogs.messageBox("This software will exit.", platform::kMessageBoxOkOnly,
+                                        " Problem of (3x+1)");
   QCOMPARE(answer, platform::kAnswerOk);
   QCOMPARE(guard.pendingSteps(), 0);
   QVERIFY2(guard.problems().isEmpty(), qPrintable(guard.problems().join(", ")));

@@ -1,7 +1,6 @@
 #include "modal_guard.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDialog>
 #include <QInputDialog>
@@ -9,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <utility>
 
@@ -94,7 +94,8 @@ ModalGuard::~ModalGuard() {
   timer_.stop();
   // A dialog still open when the test is over would keep its modal loop running for ever.
   if (QWidget* open = QApplication::activeModalWidget()) {
-    reject(*open, QStringLiteral("dialog still open at the end of the test: ") + open->objectName());
+    reject(*open,
+           QStringLiteral("dialog still open at the end of the test: ") + open->objectName());
   }
 }
 
@@ -130,8 +131,8 @@ void ModalGuard::poll() {
   Step step = std::move(steps_.front());
   steps_.pop_front();
   if (!step.objectName.isEmpty() && step.objectName != dialog->objectName()) {
-    reject(*dialog, QStringLiteral("expected ") + step.objectName + ", met " +
-                        dialog->objectName());
+    reject(*dialog,
+           QStringLiteral("expected ") + step.objectName + ", met " + dialog->objectName());
     return;
   }
   // Queued rather than called from the timer, so the timer keeps polling while the action runs

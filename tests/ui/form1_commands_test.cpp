@@ -262,8 +262,10 @@ void Form1CommandsTest::errorInAHandlerEndsTheProgram_data() {
   QTest::addColumn<QString>("textLeft");  // Text1 where the handler stopped
   // The chime comes first, so a refusing control stops "Init" before it empties anything;
   // "Experiment" empties both controls before the prompt opens.
-  QTest::newRow("Init, the multimedia control refuses") << "Command3" << true << "438" << " 5";
-  QTest::newRow("Exit, the multimedia control refuses") << "Command2" << true << "438" << " 5";
+  QTest::newRow("Init, the multimedia control refuses") << "Command3" << true << "438"
+                                                        << " 5";
+  QTest::newRow("Exit, the multimedia control refuses") << "Command2" << true << "438"
+                                                        << " 5";
   QTest::newRow("Experiment, the prompt cannot be shown")
       << "Command1" << false << "5" << QString();
 }

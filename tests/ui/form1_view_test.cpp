@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -49,24 +48,6 @@ QStringList expectedExplanation() {
   };
 }
 
-// The right-most column the text's ink reaches when drawn at x = 0, or -1 for no ink.
-int inkRightEdge(const QFont& font, const QString& text) {
-  QImage image(2000, 40, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    painter.drawText(0, 30, text);
-  }
-  for (int x = image.width() - 1; x >= 0; --x) {
-    for (int y = 0; y < image.height(); ++y) {
-      if (image.pixel(x, y) != qRgb(255, 255, 255)) return x;
-    }
-  }
-  return -1;
-}
-
 bool isTextBlue(QRgb pixel) {
   return qBlue(pixel) - qRed(pixel) > 40 && qBlue(pixel) - qGreen(pixel) > 40;
 }
@@ -86,7 +67,6 @@ class Form1ViewTest : public QObject {
   void cleanup() { shown_.reset(); }
 
   void explanationIsPrintedOnceWithItsExactLines();
-  void explanationFitsInsidePicture1();
   void explanationSurvivesRepainting();
   void fontsAreTheJapaneseGothicAt12Points();
   void label1HoldsTheLargestStartOnOneLine();
@@ -121,26 +101,6 @@ void Form1ViewTest::explanationIsPrintedOnceWithItsExactLines() {
   QVERIFY(QTest::qWaitForWindowActive(&form()));
   QCoreApplication::processEvents();
   QCOMPARE(form().picture1().printedLines(), expectedExplanation());
-}
-
-void Form1ViewTest::explanationFitsInsidePicture1() {
-  const platform::PictureArea& picture = form().picture1();
-  const QRect contents = picture.contentsRect();
-  const QFontMetrics metrics(picture.font());
-  for (const QString& line : picture.printedLines()) {
-    QVERIFY2(metrics.horizontalAdvance(line) <= contents.width(), qPrintable(line));
-    // The drawn glyphs, not just their advances, end inside the area.
-    QVERIFY2(inkRightEdge(picture.font(), line) < contents.width(), qPrintable(line));
-  }
-  QVERIFY(picture.printTop() <= contents.height());  // every line is in view, none scrolled off
-  // Only as narrow as needed: a little wider and the widest line would no longer fit.
-  QFont wider = picture.font();
-  wider.setStretch(picture.font().stretch() + 1);
-  int widest = 0;
-  for (const QString& line : picture.printedLines()) {
-    widest = std::max(widest, QFontMetrics(wider).horizontalAdvance(line));
-  }
-  QVERIFY(widest > contents.width());
 }
 
 void Form1ViewTest::explanationSurvivesRepainting() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/program_end.h"
+#include "sound/deferred_control.h"
 #include "ui/form1.h"
 
 // A program end that records the exit status instead of leaving the event loop.
@@ -16,12 +17,14 @@ class RecordingProgramEnd : public platform::ProgramEnd {
   std::vector<int> statuses;
 };
 
-// The real window, shown and activated, with the explanation printed.
+// The real window, shown and activated, with the explanation printed. Without a multimedia
+// control of the test's own it gets the program's.
 struct ShownForm {
   explicit ShownForm(std::unique_ptr<platform::Dialogs> dialogs,
                      std::unique_ptr<platform::Dispatchable> mmControl1 = nullptr) {
     auto end = std::make_unique<RecordingProgramEnd>();
     programEnd = end.get();
+    if (!mmControl1) mmControl1 = std::make_unique<sound::DeferredControl>();
     form = std::make_unique<ui::Form1>(
         ui::FormRuntime{std::move(dialogs), std::move(end), std::move(mmControl1)});
     form->show();

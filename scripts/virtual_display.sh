@@ -1,5 +1,7 @@
-# Runs the program on a virtual display of its own and looks at its window. Sourced by the
-# packaging tests and by scripts/screenshots.sh; needs Xvfb, xdotool, x11-utils and ImageMagick.
+# shellcheck shell=bash
+# Runs the program on a virtual display of its own and looks at its window. Sourced by
+# scripts/run.sh, scripts/screenshots.sh and the packaging tests; needs Xvfb, xdotool, x11-utils
+# and ImageMagick.
 
 # The window's caption, exactly: a leading blank, the inner double quotes, full-width parentheses.
 readonly VD_CAPTION=' Problem of "3x+1"（Collatz problem）'
@@ -9,13 +11,13 @@ vd_fail() {
   exit 1
 }
 
-# vd_start [SCREEN]: starts Xvfb on a free display (it writes the number to fd 3 once it accepts
+# vd_start SCREEN: starts Xvfb on a free display (it writes the number to fd 3 once it accepts
 # connections) and points DISPLAY at it. vd_stop ends it and whatever vd_launch started.
 # -noreset: the program's display check connects and disconnects before the program proper
 # connects, and a server that resets when its last client leaves may refuse the next one.
 vd_start() {
   vd_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" -nolisten tcp -noreset \
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset \
     3>"$vd_dir/display" 2>"$vd_dir/xvfb.log" &
   vd_xvfb_pid=$!
   vd_app_pid=""
@@ -26,7 +28,8 @@ vd_start() {
     sleep 0.1
   done
   [ -s "$vd_dir/display" ] || vd_fail "Xvfb did not start: $(cat "$vd_dir/xvfb.log")"
-  export DISPLAY=":$(head -n 1 "$vd_dir/display")"
+  DISPLAY=":$(head -n 1 "$vd_dir/display")"
+  export DISPLAY
   unset WAYLAND_DISPLAY
 }
 

@@ -7,7 +7,15 @@
 namespace platform {
 
 inline constexpr int kMessageBoxOkOnly = 0;  // button style: OK only
-inline constexpr int kAnswerOk = 1;          // the answer of the OK button
+
+// What a message box returns: the button that closed it.
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerAbort = 3;
+inline constexpr int kAnswerRetry = 4;
+inline constexpr int kAnswerIgnore = 5;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
 
 class Dialogs {
  public:

@@ -2,8 +2,9 @@
 
 #include <QMetaObject>
 #include <QScrollBar>
-#include <QString>
 #include <QTextOption>
+
+#include "platform/qt_text.h"
 
 namespace platform {
 
@@ -28,7 +29,7 @@ Status TextBoxWidget::setText(std::string_view text) {
 void TextBoxWidget::flushText() {
   if (!updatePending_) return;
   updatePending_ = false;
-  setPlainText(QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())));
+  setPlainText(toQString(text_));
   // The newest values of a long trajectory are the interesting ones: keep the end in view.
   moveCursor(QTextCursor::End);
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());

@@ -1,6 +1,6 @@
 #include "platform/label_widget.h"
 
-#include <QString>
+#include "platform/qt_text.h"
 
 namespace platform {
 
@@ -13,7 +13,7 @@ LabelWidget::LabelWidget(QWidget* parent) : QLabel(parent) {
 }
 
 Status LabelWidget::setCaption(std::string_view caption) {
-  const QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  const QString text = toQString(caption);
   setText(text);
   setAccessibleName(text);
   return Status::success();

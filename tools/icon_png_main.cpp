@@ -1,6 +1,6 @@
 // Writes the program's own 32 x 32 window icon as a PNG file, so that the desktop's icon theme
-// shows exactly what the window shows.
-#include <QGuiApplication>
+// shows exactly what the window shows. The icon is drawn into an image from a table of pixels,
+// so no application object or window system is needed.
 #include <QImage>
 #include <QImageWriter>
 #include <cstdio>
@@ -13,7 +13,6 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString path = QString::fromLocal8Bit(argv[1]);
-  QGuiApplication app(argc, argv);  // the icon's text needs the font system
   QImageWriter writer(path, "png");
   if (!writer.write(ui::iconImage().convertToFormat(QImage::Format_RGB888))) {
     std::fprintf(stderr, "%s: cannot write %s: %s\n", argv[0], argv[1],

@@ -3,12 +3,10 @@
 #include <functional>
 
 #include "platform/dialogs.h"
+#include "platform/exit_status.h"
 #include "platform/program_end.h"
 
 namespace platform {
-
-// The exit status of a program ended by the default error report.
-inline constexpr int kErrorExitStatus = 2;
 
 // Runs the window's event handlers. Handlers catch nothing themselves: an error that leaves one is
 // shown here in the default error report, after which the program ends with kErrorExitStatus.

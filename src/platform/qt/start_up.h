@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/exit_status.h"
+
 namespace platform {
 
 // Creates the program's start-up window; called once the application object exists.
@@ -14,7 +16,5 @@ using WindowFactory = std::function<std::unique_ptr<QWidget>()>;
 // it and runs the event loop. Returns the event loop's exit status; the window is destroyed
 // before the application object.
 int startUp(int& argc, char** argv, const WindowFactory& createWindow);
-
-inline constexpr int kNoDisplayExitStatus = 1;
 
 }  // namespace platform

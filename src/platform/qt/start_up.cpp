@@ -40,8 +40,8 @@ int startUp(int& argc, char** argv, const WindowFactory& createWindow) {
   const DisplayCheck display = checkDisplay(processEnvironment, platformArgument(argc, argv));
   if (!display.ok) {
     std::cerr << programName(argv) << ": no display could be opened (" << display.problem
-              << "); run it on a desktop, set DISPLAY to a running X server (for example under "
-                 "Xvfb), or start it with 'bash scripts/run.sh', which provides a virtual display"
+              << "); run it on a desktop, or set DISPLAY to a running X server, for example a "
+                 "virtual one: 'Xvfb :99 & DISPLAY=:99 collatz'"
               << std::endl;
     return kNoDisplayExitStatus;
   }

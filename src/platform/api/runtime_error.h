@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/status.h"
+
 namespace platform {
 
 // A run-time error of the program: an error number and a description a user can read.
@@ -21,19 +23,6 @@ class RuntimeError : public std::runtime_error {
 inline constexpr int kErrorPropertySetFailed = 380;  // a control refused a property value
 inline constexpr int kErrorUnknownProperty = 438;    // no property with that dispatch identifier
 inline constexpr int kErrorDialogFailed = 5;         // a dialog could not be shown
-
-// What a control answers when one of its properties is set. A failure carries the error that the
-// calling layer raises; controls themselves never throw.
-struct Status {
-  int error = 0;  // 0: success
-  std::string description;
-
-  bool ok() const noexcept { return error == 0; }
-  static Status success() { return {}; }
-  static Status failure(int error, std::string description) {
-    return {error, std::move(description)};
-  }
-};
 
 // Raises the failure a control reported; does nothing on success.
 inline void check(const Status& status) {

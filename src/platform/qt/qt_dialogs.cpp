@@ -1,23 +1,20 @@
 #include "platform/qt_dialogs.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <vector>
 
 #include "platform/message_box_style.h"
+#include "platform/qt_text.h"
 #include "platform/runtime_error.h"
 
 namespace platform {
 
 namespace {
-
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A dialog still open after its loop returned was not answered: the event loop was told to exit
 // because the program is ending. Raised, so the handler leaves at once instead of carrying on
@@ -48,8 +45,8 @@ std::string QtDialogs::inputBox(const std::string& message, const std::string& t
   QInputDialog dialog(dialogParent());
   dialog.setObjectName(kInputBoxName);
   dialog.setInputMode(QInputDialog::TextInput);
-  dialog.setWindowTitle(fromUtf8(title));
-  dialog.setLabelText(fromUtf8(message));
+  dialog.setWindowTitle(toQString(title));
+  dialog.setLabelText(toQString(message));
   // The message is the program's text, never markup.
   for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
   dialog.setTextValue(QString());
@@ -63,15 +60,14 @@ int QtDialogs::messageBox(const std::string& message, int buttons, const std::st
   requireApplication();
   const std::optional<MessageBoxStyle> style = messageBoxStyle(buttons);
   if (!style) {
-    throw RuntimeError(kErrorDialogFailed,
-                       "Invalid message box style " + std::to_string(buttons));
+    throw RuntimeError(kErrorDialogFailed, "Invalid message box style " + std::to_string(buttons));
   }
 
   QMessageBox box(dialogParent());
   box.setObjectName(kMessageBoxName);
-  box.setWindowTitle(fromUtf8(title));
+  box.setWindowTitle(toQString(title));
   box.setTextFormat(Qt::PlainText);
-  box.setText(fromUtf8(message));
+  box.setText(toQString(message));
   box.setIcon(style->icon);
 
   std::vector<QPushButton*> shown;

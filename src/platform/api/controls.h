@@ -35,9 +35,7 @@ class PictureBox {
 // The operations the program calls. Each checks the status the control returns and raises a
 // RuntimeError on failure.
 inline void setText(TextBox& box, std::string_view text) { check(box.setText(text)); }
-inline void setCaption(Label& label, std::string_view caption) {
-  check(label.setCaption(caption));
-}
+inline void setCaption(Label& label, std::string_view caption) { check(label.setCaption(caption)); }
 inline void printLine(PictureBox& picture, std::string_view text = {}) {
   check(picture.printLine(text));
 }

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include "platform/qt_text.h"
+
 namespace platform {
 
 PictureArea::PictureArea(QWidget* parent) : QFrame(parent) {
@@ -13,7 +15,7 @@ PictureArea::PictureArea(QWidget* parent) : QFrame(parent) {
 }
 
 Status PictureArea::printLine(std::string_view text) {
-  const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const QString line = toQString(text);
   lines_.push_back({line, printTop_});
   printTop_ += fontMetrics().lineSpacing();
   setAccessibleDescription(printedLines().join(QLatin1Char('\n')));

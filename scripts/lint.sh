@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Checks what the compiler does not: every tracked C++ file against .clang-format, every shell
+# script with shellcheck, and the layers' includes. Each problem is one line naming the file and
+# the rule; the status is 1 if there is any.
+# Usage: lint.sh [--fix]   --fix formats the C++ files in place first (the rest is for a person).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+fix=no
+case "${1:-}" in
+  "") ;;
+  --fix) fix=yes ;;
+  *)
+    echo "usage: $0 [--fix]" >&2
+    exit 2
+    ;;
+esac
+
+status=0
+problem() {  # FILE RULE
+  echo "$1: $2"
+  status=1
+}
+
+# --- clang-format ------------------------------------------------------------------------------
+mapfile -t cxx_files < <(git ls-files '*.cpp' '*.h')
+if [ $fix = yes ]; then clang-format -i "${cxx_files[@]}"; fi
+for file in "${cxx_files[@]}"; do
+  clang-format --dry-run -Werror "$file" >/dev/null 2>&1 ||
+    problem "$file" "clang-format: not laid out as .clang-format says (lint.sh --fix lays it out)"
+done
+
+# --- shellcheck --------------------------------------------------------------------------------
+# Every *.sh, and every tracked file without an extension that starts with a shell's #!.
+mapfile -t shell_files < <(
+  git ls-files '*.sh'
+  git ls-files | while read -r file; do
+    case "${file##*/}" in *.*) continue ;; esac
+    head -n 1 "$file" | grep -qE '^#!.*\b(ba)?sh\b' && echo "$file"
+  done
+)
+for file in "${shell_files[@]}"; do
+  findings=$(shellcheck --format=gcc "$file") && continue
+  while IFS= read -r finding; do
+    problem "$file" "shellcheck: line ${finding#"$file":}"
+  done <<<"$findings"
+done
+
+# --- layers ------------------------------------------------------------------------------------
+# Where a project include "layer/file.h" may come from, by the folder of the including file.
+# The build gives each library only the include roots it may use; this repeats the rule for what
+# no compiler sees (a header nobody in its layer includes, a relative path) and names the rule.
+declare -A may_use=(
+  [src/experiment]="src/experiment src/platform/api"
+  [src/platform/api]="src/platform/api"
+  [src/platform/qt]="src/platform/api src/platform/qt"
+  [src/sound]="src/platform/api src/platform/qt src/sound"
+  [src/ui]="src/experiment src/platform/api src/platform/qt src/sound src/ui"
+)
+# Folders that may use nothing but the standard library besides those includes.
+standard_only="src/experiment src/platform/api"
+
+# The folders a "layer/file.h" may name: the runtime layer keeps two, under one name.
+folders_named() {
+  case "$1" in
+    platform) echo "src/platform/api src/platform/qt" ;;
+    *) echo "src/$1" ;;
+  esac
+}
+
+resolves() {  # INCLUDE FOLDER...: whether the include is a file of one of the folders
+  local include=$1 folder
+  shift
+  for folder in $(folders_named "${include%%/*}"); do
+    [[ " $* " == *" $folder "* ]] && [ -f "$folder/${include#*/}" ] && return 0
+  done
+  return 1
+}
+
+for folder in "${!may_use[@]}"; do
+  [ -d "$folder" ] || continue
+  while IFS= read -r file; do
+    while IFS= read -r include; do
+      case "$include" in
+        ../* | */../*) problem "$file" "layers: include \"$include\" climbs out of its folder" ;;
+        */*)
+          # shellcheck disable=SC2086  # the list is meant to split into folders
+          resolves "$include" ${may_use[$folder]} ||
+            problem "$file" "layers: $folder may not include \"$include\" (it may use: ${may_use[$folder]})"
+          ;;
+      esac
+    done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+    if [[ " $standard_only " == *" $folder "* ]]; then
+      while IFS= read -r include; do
+        [[ "$include" =~ ^[a-z_]+$ ]] ||
+          problem "$file" "layers: $folder uses the standard library only, not <$include>"
+      done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\([^>]*\)>.*/\1/p' "$file")
+    fi
+  done < <(git ls-files "$folder" | grep -E '\.(cpp|h)$' | grep -v "^$folder/.*/" || true)
+done
+
+# Every source file belongs to a layer the rules above name.
+while IFS= read -r file; do
+  known=no
+  for folder in "${!may_use[@]}"; do
+    [ "$(dirname "$file")" = "$folder" ] && known=yes
+  done
+  [ $known = yes ] || problem "$file" "layers: src/$(dirname "${file#src/}") is not a layer lint.sh knows"
+done < <(git ls-files 'src/*.cpp' 'src/*.h')
+
+if [ $status -eq 0 ]; then echo "lint: clean"; fi
+exit $status
