@@ -13,9 +13,9 @@ root=$(pwd)
 # shellcheck source=scripts/virtual_display.sh
 source "$root/scripts/virtual_display.sh"
 
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" run display
 build=${COLLATZ_BUILD_DIR:-$root/build/release}
-cmake --preset release -B "$build" >/dev/null
+cmake --preset release -B "$build" -DCOLLATZ_TESTS=OFF -DCOLLATZ_BENCH=OFF >/dev/null
 cmake --build "$build"
 
 mkdir -p "$root/docs"
