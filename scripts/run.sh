@@ -27,7 +27,7 @@ echo "run: no display could be opened; showing the window on a virtual display i
 bash "$root/scripts/setup.sh" display
 # shellcheck source=scripts/virtual_display.sh
 source "$root/scripts/virtual_display.sh"
-vd_start 1024x768x24
+vd_start_x11 1024x768x24
 vd_launch "$run_dir" "$program"
 window=$(vd_window)
 shot=$root/build/release/collatz-window.png

@@ -19,7 +19,7 @@ cmake --preset release -B "$build" -DCOLLATZ_TESTS=OFF -DCOLLATZ_BENCH=OFF >/dev
 cmake --build "$build"
 
 mkdir -p "$root/docs"
-vd_start 1024x768x24
+vd_start_x11 1024x768x24
 vd_launch "$build/run" "$build/src/ui/collatz"
 window=$(vd_window)
 vd_check_caption "$window"
