@@ -16,13 +16,6 @@ bool sameVerb(std::string_view given, std::string_view verb) {
 
 using Kind = DeviceCommand::Kind;
 
-// Whether a later command undoes what this one would start.
-bool undoes(Kind later, Kind earlier) {
-  if (earlier == Kind::kSound) return later != Kind::kFileName;
-  if (earlier == Kind::kOpen) return later == Kind::kClose || later == Kind::kOpen;
-  return false;
-}
-
 }  // namespace
 
 ParsedSet parsePropertySet(int dispatchId, std::string_view value) {
@@ -45,17 +38,6 @@ ParsedSet parsePropertySet(int dispatchId, std::string_view value) {
   return {platform::Status::failure(platform::kErrorPropertySetFailed,
                                     "Invalid device command \"" + std::string(value) + "\""),
           std::nullopt};
-}
-
-std::vector<DeviceCommand> collapseBatch(std::vector<DeviceCommand> batch) {
-  std::vector<DeviceCommand> kept;
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    const bool undone =
-        std::any_of(batch.begin() + static_cast<std::ptrdiff_t>(i) + 1, batch.end(),
-                    [&](const DeviceCommand& later) { return undoes(later.kind, batch[i].kind); });
-    if (!undone) kept.push_back(std::move(batch[i]));
-  }
-  return kept;
 }
 
 }  // namespace sound

@@ -1,13 +1,16 @@
-// The program itself on a virtual display of the test's own: its window maps with the exact
-// caption and shows the explanation, and it ends with status 0 by "Exit" and by its frame.
+// The program itself on a virtual display and an audio server of the test's own: its window maps
+// with the exact caption and shows the explanation, and it ends with status 0 by "Exit" (also
+// while the audio server hangs) and by its frame.
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <memory>
 
+#include "support/private_pulse_server.h"
 #include "virtual_display.h"
 
 namespace {
@@ -42,7 +45,7 @@ class RealWindowTest : public QObject {
   Q_OBJECT
 
  public:
-  enum class Ending { kExitButton, kFrameClose };
+  enum class Ending { kExitButton, kExitWithTheServerStopped, kFrameClose };
   Q_ENUM(Ending)
 
  private slots:
@@ -61,6 +64,7 @@ class RealWindowTest : public QObject {
   bool waitForExplanation(QImage* shot);
 
   std::unique_ptr<VirtualDisplay> display_;
+  std::unique_ptr<sound_test::PrivatePulseServer> audio_;
   QProcess collatz_;
   QString window_;
 };
@@ -87,12 +91,16 @@ QString RealWindowTest::runOnDisplay(const QString& program, const QStringList& 
 void RealWindowTest::init() {
   display_ = std::make_unique<VirtualDisplay>();
   QVERIFY2(display_->isRunning(), qPrintable(display_->error()));
+  audio_ = std::make_unique<sound_test::PrivatePulseServer>();
 
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
   environment.insert(QStringLiteral("DISPLAY"), display_->name());
-  // No audio server of its own: the chimes go nowhere, which the program does not mind.
-  environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+  for (const std::string& entry : audio_->clientEnvironment()) {
+    const QString variable = QString::fromStdString(entry);
+    environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                       variable.section(QLatin1Char('='), 1));
+  }
   environment.insert(QStringLiteral("LSAN_OPTIONS"),
                      QStringLiteral("suppressions=" COLLATZ_LSAN_SUPPRESSIONS));
   collatz_.setProcessEnvironment(environment);
@@ -117,6 +125,7 @@ void RealWindowTest::cleanup() {
     collatz_.kill();
     collatz_.waitForFinished(5000);
   }
+  audio_.reset();
   display_.reset();
 }
 
@@ -149,6 +158,7 @@ void RealWindowTest::windowMapsWithCaptionAndShowsTheExplanation() {
 void RealWindowTest::programEndsWithStatusZero_data() {
   QTest::addColumn<Ending>("ending");
   QTest::newRow("Exit, then OK on the message box") << Ending::kExitButton;
+  QTest::newRow("Exit with the audio server stopped") << Ending::kExitWithTheServerStopped;
   QTest::newRow("closed by its frame") << Ending::kFrameClose;
 }
 
@@ -158,7 +168,9 @@ void RealWindowTest::programEndsWithStatusZero() {
   QVERIFY(waitForExplanation(&shot));  // the program is up and idle
 
   int status = 0;
-  if (ending == Ending::kExitButton) {
+  QElapsedTimer answered;
+  if (ending == Ending::kExitWithTheServerStopped) audio_->suspend();
+  if (ending != Ending::kFrameClose) {
     // Command2 spans (0, 0)-(57, 25) in the client area.
     runOnDisplay(
         QStringLiteral("xdotool"),
@@ -174,6 +186,7 @@ void RealWindowTest::programEndsWithStatusZero() {
                      &status, 15000);
     QVERIFY2(status == 0 && !box.isEmpty(), "no closing message box");
     QVERIFY(collatz_.state() == QProcess::Running);  // it waits for the answer
+    answered.start();
     runOnDisplay(
         QStringLiteral("xdotool"),
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"),
@@ -181,11 +194,14 @@ void RealWindowTest::programEndsWithStatusZero() {
         &status);
     QCOMPARE(status, 0);
   } else {
+    answered.start();
     runOnDisplay(QStringLiteral(COLLATZ_CLOSE_WINDOW), {window_}, &status);
     QCOMPARE(status, 0);
   }
 
   QVERIFY2(collatz_.waitForFinished(10000), "the program did not end");
+  QVERIFY2(answered.elapsed() < 1000,
+           qPrintable(QStringLiteral("the program took %1 ms to end").arg(answered.elapsed())));
   QCOMPARE(collatz_.exitStatus(), QProcess::NormalExit);
   QCOMPARE(collatz_.exitCode(), 0);
 }
