@@ -24,7 +24,6 @@
 
 #include "sound/audio_service.h"
 #include "sound/cue_player.h"
-#include "sound/device_commands.h"
 #include "sound/multimedia_control.h"
 #include "sound/wave_decoder.h"
 #include "support/cue_files.h"

@@ -22,9 +22,9 @@ namespace sound {
 class AudioService::Poster : public QObject {
  public:
   explicit Poster(std::function<void()> changed) : changed_(std::move(changed)) {}
-
-  void post() {
-    if (!pending_.exchange(true)) QCoreApplication::postEvent(this, new QEvent(type()));
+  static void post(void* poster) {
+    auto* self = static_cast<Poster*>(poster);
+    if (!self->pending_.exchange(true)) QCoreApplication::postEvent(self, new QEvent(type()));
   }
 
  protected:
@@ -40,7 +40,6 @@ class AudioService::Poster : public QObject {
     static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
     return registered;
   }
-
   std::function<void()> changed_;
   std::atomic<bool> pending_{false};
 };
@@ -58,17 +57,22 @@ class Locked {
   pa_threaded_mainloop* loop_;
 };
 
+// Unconnected counts as failed: it is what a connection or stream is left in when its start was
+// refused at once.
+AudioService::State stateOf(bool ready, bool good) {
+  using State = AudioService::State;
+  return ready ? State::kReady : good ? State::kStarting : State::kFailed;
+}
+
 }  // namespace
 
 pa_buffer_attr cueBufferAttributes(const pa_sample_spec& spec, std::size_t bytes) {
   const std::size_t most = pa_usec_to_bytes(4 * PA_USEC_PER_SEC, &spec);
   const std::size_t start = pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec);
   pa_buffer_attr attributes{};
-  attributes.maxlength = UINT32_MAX;  // the service's own limit
+  attributes.maxlength = attributes.minreq = attributes.fragsize = UINT32_MAX;  // the service's
   attributes.tlength = static_cast<std::uint32_t>(std::min(bytes, most));
   attributes.prebuf = static_cast<std::uint32_t>(std::min<std::size_t>(attributes.tlength, start));
-  attributes.minreq = UINT32_MAX;
-  attributes.fragsize = UINT32_MAX;
   return attributes;
 }
 
@@ -90,19 +94,14 @@ AudioService::~AudioService() {
 }
 
 void AudioService::connect() {
-  if (loop_ == nullptr) return;
+  const State now = connection();
+  if (loop_ == nullptr || now == State::kStarting || now == State::kReady) return;
+  disconnect();
   Locked lock(loop_);
-  if (context_ != nullptr && PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) return;
-  if (context_ != nullptr) {
-    pa_context_set_state_callback(context_, nullptr, nullptr);
-    pa_context_unref(context_);
-  }
   context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Collatz");
   if (context_ == nullptr) return;
   pa_context_set_state_callback(
-      context_, [](pa_context*, void* poster) { static_cast<Poster*>(poster)->post(); },
-      poster_.get());
-  // A failure to start shows in the state, like every later one.
+      context_, [](pa_context*, void* poster) { Poster::post(poster); }, poster_.get());
   pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
 }
 
@@ -110,22 +109,14 @@ AudioService::State AudioService::connection() const {
   if (loop_ == nullptr) return State::kFailed;
   Locked lock(loop_);
   if (context_ == nullptr) return State::kNone;
-  switch (pa_context_get_state(context_)) {
-    case PA_CONTEXT_READY:
-      return State::kReady;
-    case PA_CONTEXT_FAILED:
-    case PA_CONTEXT_TERMINATED:
-      return State::kFailed;
-    default:
-      return State::kStarting;
-  }
+  const pa_context_state_t state = pa_context_get_state(context_);
+  return stateOf(state == PA_CONTEXT_READY, PA_CONTEXT_IS_GOOD(state));
 }
 
 void AudioService::disconnect() {
-  if (loop_ == nullptr) return;
   closeStream();
-  Locked lock(loop_);
   if (context_ == nullptr) return;
+  Locked lock(loop_);
   pa_context_set_state_callback(context_, nullptr, nullptr);
   pa_context_disconnect(context_);
   pa_context_unref(context_);
@@ -143,47 +134,33 @@ bool AudioService::openStream(const pa_sample_spec& spec, std::size_t bytes,
   pa_proplist_free(properties);
   if (stream_ == nullptr) return false;
   pa_stream_set_state_callback(
-      stream_, [](pa_stream*, void* poster) { static_cast<Poster*>(poster)->post(); },
-      poster_.get());
+      stream_, [](pa_stream*, void* poster) { Poster::post(poster); }, poster_.get());
   pa_stream_set_write_callback(
-      stream_, [](pa_stream*, std::size_t, void* poster) { static_cast<Poster*>(poster)->post(); },
-      poster_.get());
+      stream_, [](pa_stream*, std::size_t, void* poster) { Poster::post(poster); }, poster_.get());
   const pa_buffer_attr attributes = cueBufferAttributes(spec, bytes);
-  // A refusal to connect shows in the stream's state.
   pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_NOFLAGS, nullptr, nullptr);
   return true;
 }
 
 AudioService::State AudioService::stream() const {
-  if (loop_ == nullptr) return State::kFailed;
-  Locked lock(loop_);
   if (stream_ == nullptr) return State::kNone;
-  switch (pa_stream_get_state(stream_)) {
-    case PA_STREAM_READY:
-      return State::kReady;
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED:
-      return State::kFailed;
-    default:
-      return State::kStarting;
-  }
+  Locked lock(loop_);
+  const pa_stream_state_t state = pa_stream_get_state(stream_);
+  return stateOf(state == PA_STREAM_READY, PA_STREAM_IS_GOOD(state));
 }
 
 std::size_t AudioService::write(const void* data, std::size_t bytes) {
-  if (loop_ == nullptr) return 0;
+  if (stream() != State::kReady) return 0;
   Locked lock(loop_);
-  if (stream_ == nullptr || pa_stream_get_state(stream_) != PA_STREAM_READY) return 0;
   const std::size_t wanted = pa_stream_writable_size(stream_);
-  if (wanted == static_cast<std::size_t>(-1)) return 0;
-  const std::size_t now = std::min(wanted, bytes);
+  const std::size_t now = wanted == static_cast<std::size_t>(-1) ? 0 : std::min(wanted, bytes);
   if (now == 0 || pa_stream_write(stream_, data, now, nullptr, 0, PA_SEEK_RELATIVE) < 0) return 0;
   return now;
 }
 
 void AudioService::closeStream() {
-  if (loop_ == nullptr) return;
-  Locked lock(loop_);
   if (stream_ == nullptr) return;
+  Locked lock(loop_);
   pa_stream_set_state_callback(stream_, nullptr, nullptr);
   pa_stream_set_write_callback(stream_, nullptr, nullptr);
   pa_stream_disconnect(stream_);
@@ -193,8 +170,9 @@ void AudioService::closeStream() {
 
 std::string AudioService::failure() const {
   if (loop_ == nullptr) return "the audio library could not start its thread";
+  if (context_ == nullptr) return {};
   Locked lock(loop_);
-  return context_ == nullptr ? std::string() : pa_strerror(pa_context_errno(context_));
+  return pa_strerror(pa_context_errno(context_));
 }
 
 }  // namespace sound

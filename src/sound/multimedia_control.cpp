@@ -3,10 +3,11 @@
 #include <pulse/sample.h>
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "sound/audio_service.h"
-#include "sound/device_commands.h"
+#include "sound/cue_player.h"
 
 namespace sound {
 namespace {
@@ -24,6 +25,13 @@ pa_sample_spec specOf(const DecodedWave& wave) {
 
 std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * sizeof(std::int16_t); }
 
+bool sameVerb(std::string_view given, std::string_view verb) {
+  return std::ranges::equal(given, verb, [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
+}
+
 }  // namespace
 
 MultimediaControl::MultimediaControl()
@@ -39,29 +47,26 @@ MultimediaControl::~MultimediaControl() = default;
 
 platform::Status MultimediaControl::setPropertyById(int dispatchId, std::string_view value) {
   const Clock::time_point setAt = Clock::now();
-  ParsedSet parsed = parsePropertySet(dispatchId, value);
-  if (!parsed.command) return parsed.status;
-  switch (parsed.command->kind) {
-    case DeviceCommand::Kind::kFileName:
-      fileName_ = std::move(parsed.command->fileName);
-      break;
-    case DeviceCommand::Kind::kStop:
-      stop();
-      break;
-    case DeviceCommand::Kind::kClose:
-      close();
-      break;
-    case DeviceCommand::Kind::kOpen:
-      open();
-      break;
-    case DeviceCommand::Kind::kSound:
-      sound(setAt);
-      break;
+  if (dispatchId == kDispatchFileName) {
+    fileName_ = value;
+  } else if (dispatchId != kDispatchCommand) {
+    return platform::Status::failure(platform::kErrorUnknownProperty,
+                                     "Object doesn't support this property (dispatch identifier " +
+                                         std::to_string(dispatchId) + ")");
+  } else if (sameVerb(value, kCommandStop)) {
+    endChime();
+  } else if (sameVerb(value, kCommandClose)) {
+    close();
+  } else if (sameVerb(value, kCommandOpen)) {
+    open();
+  } else if (sameVerb(value, kCommandSound)) {
+    sound(setAt);
+  } else {
+    return platform::Status::failure(platform::kErrorPropertySetFailed,
+                                     "Invalid device command \"" + std::string(value) + "\"");
   }
-  return parsed.status;
+  return platform::Status::success();
 }
-
-void MultimediaControl::stop() { endChime(); }
 
 void MultimediaControl::close() {
   endChime();
@@ -167,12 +172,24 @@ bool MultimediaControl::isPlaying() const {
 }
 
 std::string MultimediaControl::errorText() const {
-  std::string text(describe(error_));
-  const bool aboutTheFile =
-      error_ != DeviceError::kNone && error_ != DeviceError::kNoFileName &&
-      error_ != DeviceError::kNotOpen && error_ != DeviceError::kNoAudioDevice &&
-      error_ != DeviceError::kAudioDeviceFailed && error_ != DeviceError::kCueTooLate;
-  if (aboutTheFile) text += ": " + openedName_;
+  // Each error in short English words, and whether the file is to be named after them.
+  constexpr std::pair<const char*, bool> kTexts[] = {
+      {"No error", false},
+      {"No file name given", false},
+      {"File not found", true},
+      {"File cannot be read", true},
+      {"File too large for a sound cue", true},
+      {"File holds no sound", true},
+      {"Wave file damaged or cut short", true},
+      {"Not a wave file", true},
+      {"No file open", false},
+      {"No audio output device", false},
+      {"Audio output failed", false},
+      {"Sound format the audio output cannot play", true},
+      {"Chime dropped: the audio output did not answer in time", false}};
+  const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
+  std::string text = words;
+  if (namesTheFile) text += ": " + openedName_;
   if (!detail_.empty()) text += " (" + detail_ + ")";
   return text;
 }

@@ -16,7 +16,7 @@ namespace sound {
 class AudioService;
 
 // The program's multimedia device control: a non-visual object that plays wave files. It is
-// reached late-bound, by dispatch identifier (device_commands.h), and acts on each command at once:
+// reached late-bound, by dispatch identifier (cue_player.h), and acts on each command at once:
 //   "Open"  looks the named file up (a relative name resolves against the current directory at
 //           that moment); a file not heard before is decoded from the event loop, a slice at a
 //           time, and kept for as long as it is unchanged;
@@ -58,7 +58,6 @@ class MultimediaControl : public platform::Dispatchable {
     std::size_t written = 0;  // bytes handed to the stream
   };
 
-  void stop();
   void close();
   void open();
   void sound(Clock::time_point setAt);

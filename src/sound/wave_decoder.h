@@ -14,8 +14,7 @@ namespace sound {
 
 // A wave file decoded into memory as interleaved 16-bit samples at the file's own loudness: full
 // scale in the file is full scale here, whatever its encoding (integers of 8 to 32 bits, 32- or
-// 64-bit floating point, compressed). More than two channels are mixed down to two, since the
-// output takes no more.
+// 64-bit floating point). More than two channels are mixed down to two.
 struct DecodedWave {
   int sampleRate = 0;
   int channels = 0;
@@ -24,8 +23,7 @@ struct DecodedWave {
   std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
 };
 
-// What tells one version of a file from another without reading it: a file whose identity is
-// unchanged still holds what was decoded from it.
+// What tells one version of a file from another without reading it.
 struct FileIdentity {
   dev_t device = 0;
   ino_t inode = 0;
@@ -34,19 +32,16 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// The largest file "Open" reads: a chime lasts a second or two, which even as 64-bit floating
-// point stereo at 96 kHz is under 3 MiB. The most samples it keeps likewise: 4 Mi, about 47 s of
-// stereo at 44.1 kHz. A stray huge file must take neither the program's memory nor its time.
+// The largest file "Open" reads: a chime lasts a second or two, under 3 MiB even as 64-bit
+// floating-point stereo at 96 kHz. The most samples it keeps: 4 Mi, 47 s of 44.1 kHz stereo.
 inline constexpr std::uintmax_t kMaxWaveFileBytes = 8u << 20;
 inline constexpr std::uintmax_t kMaxDecodedSamples = 4u << 20;
-
-// The sample rates "Open" accepts: what the audio service plays, and no lower than any real
-// recording is made at.
+// The sample rates accepted: what the audio service plays, down to the lowest any recording uses.
 inline constexpr int kMinPlayableRate = 1000;
 inline constexpr int kMaxPlayableRate = 384000;
 
-// Looks at what is under the name without opening it: its identity, or why it cannot be a cue
-// (missing, not a regular file, too large). Never blocks on special files such as FIFOs.
+// What is under the name, found without opening it: its identity, or why it cannot be a cue
+// (missing, not a regular file, empty, too large).
 struct FileCheck {
   DeviceError error = DeviceError::kNone;
   std::string detail;
@@ -54,10 +49,9 @@ struct FileCheck {
 };
 FileCheck checkCueFile(const std::filesystem::path& path);
 
-// Decodes one wave file (RIFF WAVE, WAVE_FORMAT_EXTENSIBLE) a slice at a time, so that no slice
-// holds its caller for long. Making one opens the file without blocking, checks it is still a
-// regular file of acceptable size, and reads the header; error() then says whether there is
-// anything to decode.
+// Decodes one wave file (RIFF WAVE or WAVE_FORMAT_EXTENSIBLE) a slice at a time, so that no slice
+// holds its caller for long. Making one opens the file without blocking (a FIFO put there since
+// the check cannot hang it), checks it again and reads the header; error() says if that failed.
 class WaveDecoder {
  public:
   explicit WaveDecoder(const std::filesystem::path& path);
@@ -85,7 +79,7 @@ class WaveDecoder {
   DecodedWave wave_;
 };
 
-// The whole of a file at once: checkCueFile, then every step of a WaveDecoder.
+// A whole file at once: checkCueFile, then every step of a WaveDecoder.
 struct DecodeResult {
   DeviceError error = DeviceError::kNone;
   std::string detail;  // what the file system or the decoder said, when something failed

@@ -10,7 +10,6 @@
 
 #include "platform/runtime_error.h"
 #include "sound/cue_player.h"
-#include "sound/device_commands.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
