@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "sound/chime_synth.h"
 #include "sound/cue_player.h"
+#include "tools/chime_synth.h"
 
 namespace {
 
 bool writeWave(const std::filesystem::path& path, const std::vector<std::int16_t>& samples) {
   SF_INFO info{};
-  info.samplerate = sound::kChimeSampleRate;
+  info.samplerate = chimes::kSampleRate;
   info.channels = 1;
   info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path folder = argc == 2 ? argv[1] : ".";
-  const bool ok = writeWave(folder / std::string(sound::kInitCue), sound::initChime()) &&
-                  writeWave(folder / std::string(sound::kExitCue), sound::exitChime());
+  const bool ok = writeWave(folder / std::string(sound::kInitCue), chimes::initChime()) &&
+                  writeWave(folder / std::string(sound::kExitCue), chimes::exitChime());
   return ok ? 0 : 1;
 }

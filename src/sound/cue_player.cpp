@@ -1,7 +1,5 @@
 #include "sound/cue_player.h"
 
-#include "sound/device_commands.h"
-
 namespace sound {
 
 void playCue(platform::Dispatchable& control, std::string_view fileName) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <string_view>
 
 namespace sound {
 
@@ -26,8 +25,5 @@ enum class DeviceError {
 // How long after its "Sound" was set a chime may still start. One that the output could not start
 // by then (the audio service hung, or the device was busy) is dropped rather than played late.
 inline constexpr auto kCueFreshness = std::chrono::milliseconds(1000);
-
-// A short English description of an error, without the file name.
-std::string_view describe(DeviceError error);
 
 }  // namespace sound

@@ -1,253 +1,207 @@
 #include "sound/multimedia_control.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
-#include <QByteArray>
-#include <QMediaDevices>
-#include <QPointer>
-#include <chrono>
-#include <filesystem>
-#include <functional>
-#include <utility>
-#include <vector>
+#include <pulse/sample.h>
 
-#include "sound/output_service.h"
-#include "sound/wave_decoder.h"
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "sound/audio_service.h"
+#include "sound/cue_player.h"
 
 namespace sound {
 namespace {
 
-const char* describe(QAudio::Error error) {
-  switch (error) {
-    case QAudio::NoError:
-      return "no error";
-    case QAudio::OpenError:
-      return "the output refused the stream";
-    case QAudio::IOError:
-      return "writing to the output failed";
-    case QAudio::UnderrunError:
-      return "the output ran dry";
-    case QAudio::FatalError:
-      return "the audio service is not available";
-  }
-  return "unknown output error";
+using State = AudioService::State;
+
+// How long after its last sample has been handed over a chime is taken to be still playing: the
+// service's own buffering and its output's latency.
+constexpr auto kOutputLatency = std::chrono::milliseconds(500);
+
+pa_sample_spec specOf(const DecodedWave& wave) {
+  return {PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave.sampleRate),
+          static_cast<std::uint8_t>(wave.channels)};
+}
+
+std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * sizeof(std::int16_t); }
+
+bool sameVerb(std::string_view given, std::string_view verb) {
+  return std::ranges::equal(given, verb, [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
 }
 
 }  // namespace
 
-// The device behind the control: the decoded file and the audio output playing it.
-//
-// Every "Sound" gets a fresh sink: restarting one sink that has been stopped goes silent after a
-// few restarts on the audio service this runs on, while a new sink starts cleanly each time.
-// A sink that is done with is stopped at once (that silences it) but deleted only later from the
-// event loop, because deleting one runs the event loop for a moment, and that must not happen in
-// the middle of a command while the caller's handler is running.
-class MultimediaControl::Device {
- public:
-  using Clock = std::chrono::steady_clock;
-
-  explicit Device(QObject* home) : service_(home) {}
-  ~Device() {
-    retire();
-    for (const QPointer<QAudioSink>& sink : retired_) delete sink.data();
-  }
-  Device(const Device&) = delete;
-  Device& operator=(const Device&) = delete;
-
-  void stop() { retire(); }
-
-  void close() {
-    retire();
-    pcm_.clear();
-    format_ = QAudioFormat();
-    durationUs_ = 0;
-  }
-
-  void open(const std::string& fileName) {
-    close();
-    file_ = fileName;
-    if (fileName.empty()) {
-      fail(DeviceError::kNoFileName, {});
-      return;
-    }
-    std::error_code failed;
-    const std::filesystem::path path = std::filesystem::absolute(fileName, failed);
-    DecodeResult decoded = decodeWaveFile(failed ? std::filesystem::path(fileName) : path);
-    if (decoded.error != DeviceError::kNone) {
-      fail(decoded.error, decoded.detail);
-      return;
-    }
-    const DecodedWave& wave = decoded.wave;
-    if (wave.sampleRate < kMinPlayableRate || wave.sampleRate > kMaxPlayableRate) {
-      fail(DeviceError::kFormatNotPlayable, std::to_string(wave.sampleRate) + " Hz");
-      return;
-    }
-    pcm_ = QByteArray(reinterpret_cast<const char*>(wave.samples.data()),
-                      static_cast<qsizetype>(wave.samples.size() * sizeof(std::int16_t)));
-    format_.setSampleRate(wave.sampleRate);
-    format_.setChannelCount(wave.channels);
-    format_.setSampleFormat(QAudioFormat::Int16);
-    durationUs_ = static_cast<qint64>(wave.frames()) * 1'000'000 / wave.sampleRate;
-    succeed();
-  }
-
-  // Plays the open file, unless it cannot start before the deadline.
-  void sound(Clock::time_point deadline) {
-    retire();
-    if (pcm_.isEmpty()) {
-      // After a failed "Open" the reason it failed says more than "nothing open".
-      if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
-      return;
-    }
-    if (Clock::now() > deadline) return fail(DeviceError::kCueTooLate, {});
-    service_.prepare(deadline);
-    if (Clock::now() > deadline) return fail(DeviceError::kCueTooLate, {});
-    if (!start() && error_ == DeviceError::kNoAudioDevice) {
-      // A service that came back since the last chime may only just have been reconnected.
-      service_.prepare(deadline);
-      start();
-    }
-    if (sink_ != nullptr && Clock::now() > deadline) {
-      // Opening the output waited for a service that hung: silenced before a sample is written.
-      retire();
-      fail(DeviceError::kCueTooLate, {});
-    }
-  }
-
-  void setErrorListener(std::function<void()> listener) { listener_ = std::move(listener); }
-
-  bool isOpen() const { return !pcm_.isEmpty(); }
-
-  bool isPlaying() const {
-    return sink_ != nullptr && sink_->state() != QAudio::StoppedState &&
-           sink_->processedUSecs() < durationUs_;
-  }
-
-  DeviceError error() const { return error_; }
-
-  std::string errorText() const {
-    std::string text(describe(error_));
-    const bool aboutTheFile =
-        error_ != DeviceError::kNone && error_ != DeviceError::kNoFileName &&
-        error_ != DeviceError::kNotOpen && error_ != DeviceError::kNoAudioDevice &&
-        error_ != DeviceError::kAudioDeviceFailed && error_ != DeviceError::kCueTooLate;
-    if (aboutTheFile) text += ": " + file_;
-    if (!detail_.empty()) text += " (" + detail_ + ")";
-    return text;
-  }
-
- private:
-  void succeed() {
-    error_ = DeviceError::kNone;
-    detail_.clear();
-  }
-  void fail(DeviceError error, std::string detail) {
-    error_ = error;
-    detail_ = std::move(detail);
-  }
-
-  // Starts a fresh sink on the default output; false, with the reason recorded, if it did not.
-  bool start() {
-    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty()) {
-      fail(DeviceError::kNoAudioDevice, {});
-      return false;
-    }
-    QAudioDevice output = QMediaDevices::defaultAudioOutput();
-    if (output.isNull()) output = outputs.front();
-    if (!output.isFormatSupported(format_)) {
-      fail(DeviceError::kFormatNotPlayable, output.description().toStdString() + " does not take " +
-                                                std::to_string(format_.channelCount()) +
-                                                " channels at " +
-                                                std::to_string(format_.sampleRate()) + " Hz");
-      return false;
-    }
-
-    auto* sink = new QAudioSink(output, format_);
-    auto* source = new QBuffer(sink);  // goes with the sink
-    source->setData(pcm_);
-    source->open(QIODevice::ReadOnly);
-    QObject::connect(sink, &QAudioSink::stateChanged, sink, [this, sink](QAudio::State state) {
-      if (state == QAudio::StoppedState && sink->error() != QAudio::NoError && sink == sink_) {
-        fail(DeviceError::kAudioDeviceFailed, describe(sink->error()));
-        if (listener_) listener_();
-      }
-    });
-    sink_ = sink;
-    // The sink keeps its default buffer of about two seconds, so a whole chime is handed over at
-    // once and plays on even while the event loop is busy.
-    sink->start(source);
-    if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
-      const QAudio::Error why = sink->error();
-      retire();
-      // Qt answers a service it is not connected to (yet) with a fatal error.
-      fail(
-          why == QAudio::FatalError ? DeviceError::kNoAudioDevice : DeviceError::kAudioDeviceFailed,
-          describe(why));
-      return false;
-    }
-    succeed();
-    return true;
-  }
-
-  // Silences the current sink and leaves it to the event loop to delete.
-  void retire() {
-    std::erase_if(retired_, [](const QPointer<QAudioSink>& sink) { return sink.isNull(); });
-    QAudioSink* sink = sink_;
-    if (sink == nullptr) return;
-    sink_ = nullptr;
-    QObject::disconnect(sink, nullptr, sink, nullptr);
-    sink->stop();
-    sink->deleteLater();
-    retired_.emplace_back(sink);
-  }
-
-  QByteArray pcm_;
-  QAudioFormat format_;
-  qint64 durationUs_ = 0;
-  QAudioSink* sink_ = nullptr;
-  std::vector<QPointer<QAudioSink>> retired_;
-  std::string file_;  // the name the last "Open" was given
-  DeviceError error_ = DeviceError::kNone;
-  std::string detail_;
-  OutputService service_;
-  std::function<void()> listener_;
-};
-
-MultimediaControl::MultimediaControl(QObject* home) : device_(std::make_unique<Device>(home)) {}
+MultimediaControl::MultimediaControl()
+    : library_([this] {
+        if (library_.error() != DeviceError::kNone) fail(library_.error(), library_.detail());
+        advance();
+      }) {
+  deadline_.setSingleShot(true);
+  QObject::connect(&deadline_, &QTimer::timeout, [this] { giveUp(); });
+}
 
 MultimediaControl::~MultimediaControl() = default;
 
-void MultimediaControl::carryOut(DeviceCommand command) {
-  switch (command.kind) {
-    case DeviceCommand::Kind::kFileName:
-      fileName_ = std::move(command.fileName);
+platform::Status MultimediaControl::setPropertyById(int dispatchId, std::string_view value) {
+  const Clock::time_point setAt = Clock::now();
+  if (dispatchId == kDispatchFileName) {
+    fileName_ = value;
+  } else if (dispatchId != kDispatchCommand) {
+    return platform::Status::failure(platform::kErrorUnknownProperty,
+                                     "Object doesn't support this property (dispatch identifier " +
+                                         std::to_string(dispatchId) + ")");
+  } else if (sameVerb(value, kCommandStop)) {
+    endChime();
+  } else if (sameVerb(value, kCommandClose)) {
+    close();
+  } else if (sameVerb(value, kCommandOpen)) {
+    open();
+  } else if (sameVerb(value, kCommandSound)) {
+    sound(setAt);
+  } else {
+    return platform::Status::failure(platform::kErrorPropertySetFailed,
+                                     "Invalid device command \"" + std::string(value) + "\"");
+  }
+  return platform::Status::success();
+}
+
+void MultimediaControl::close() {
+  endChime();
+  library_.close();
+}
+
+void MultimediaControl::open() {
+  close();
+  openedName_ = fileName_;
+  if (fileName_.empty()) return fail(DeviceError::kNoFileName, {});
+  library_.open(fileName_);
+  if (library_.error() != DeviceError::kNone) return fail(library_.error(), library_.detail());
+  succeed();
+  // Connecting while the file decodes saves the first chime a round trip.
+  if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
+  service_->connect();
+}
+
+void MultimediaControl::sound(Clock::time_point setAt) {
+  endChime();
+  if (!isOpen()) {
+    // After a failed "Open" the reason it failed says more than "nothing open".
+    if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
+    return;
+  }
+  chime_ = Chime{setAt, std::nullopt, 0};
+  deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(
+      std::max(Clock::duration::zero(), setAt + kCueFreshness - Clock::now())));
+  service_->connect();  // anew, if the last connection failed
+  advance();
+}
+
+void MultimediaControl::advance() {
+  if (!service_) return;
+  if (chime_ && !isPlaying()) endChime();  // played out: its stream is no longer needed
+  const State connection = service_->connection();
+  if (!chime_) {
+    // Nobody is waiting for a failed connection: the next "Sound" makes a new one.
+    if (connection == State::kFailed) service_->disconnect();
+    return;
+  }
+  if (library_.decoding()) return;
+  const std::shared_ptr<const DecodedWave> wave = library_.cue();
+  if (!wave) return endChime();  // the decoding failed, and said so
+  if (connection == State::kFailed) {
+    fail(everReady_ ? DeviceError::kAudioDeviceFailed : DeviceError::kNoAudioDevice,
+         service_->failure());
+    endChime();
+    service_->disconnect();
+    everReady_ = false;
+    return;
+  }
+  if (connection != State::kReady) return;
+  everReady_ = true;
+  switch (service_->stream()) {
+    case State::kNone:
+      if (!service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
+        fail(DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
+                                                  std::to_string(wave->sampleRate) + " Hz");
+        endChime();
+      }
       return;
-    case DeviceCommand::Kind::kStop:
-      return device_->stop();
-    case DeviceCommand::Kind::kClose:
-      return device_->close();
-    case DeviceCommand::Kind::kOpen:
-      return device_->open(fileName_);
-    case DeviceCommand::Kind::kSound:
-      return device_->sound(command.setAt + kCueFreshness);
+    case State::kStarting:
+      return;
+    case State::kFailed:
+      fail(DeviceError::kAudioDeviceFailed, service_->failure());
+      return endChime();
+    case State::kReady:
+      break;
+  }
+  const auto* bytes = reinterpret_cast<const char*>(wave->samples.data());
+  chime_->written += service_->write(bytes + chime_->written, bytesOf(*wave) - chime_->written);
+  if (!chime_->startedAt && chime_->written > 0) {
+    chime_->startedAt = Clock::now();
+    deadline_.stop();
+    succeed();
   }
 }
 
-void MultimediaControl::setErrorListener(std::function<void()> listener) {
-  device_->setErrorListener(std::move(listener));
+void MultimediaControl::giveUp() {
+  if (!chime_ || chime_->startedAt) return;
+  fail(DeviceError::kCueTooLate, {});
+  endChime();
+  // A connection that never became ready is no use to the next chime either; dropping it does not
+  // wait for the service.
+  if (service_ && service_->connection() != State::kReady) service_->disconnect();
 }
 
-const std::string& MultimediaControl::fileName() const { return fileName_; }
+void MultimediaControl::endChime() {
+  chime_.reset();
+  deadline_.stop();
+  if (service_) service_->closeStream();
+}
 
-DeviceError MultimediaControl::error() const { return device_->error(); }
+bool MultimediaControl::isPlaying() const {
+  if (!chime_) return false;
+  const std::shared_ptr<const DecodedWave> wave = library_.cue();
+  if (!chime_->startedAt || !wave || chime_->written < bytesOf(*wave)) return true;
+  const auto length = std::chrono::duration<double>(static_cast<double>(wave->frames()) /
+                                                    static_cast<double>(wave->sampleRate));
+  return Clock::now() <
+         *chime_->startedAt + std::chrono::duration_cast<Clock::duration>(length) + kOutputLatency;
+}
 
-std::string MultimediaControl::errorText() const { return device_->errorText(); }
+std::string MultimediaControl::errorText() const {
+  // Each error in short English words, and whether the file is to be named after them.
+  constexpr std::pair<const char*, bool> kTexts[] = {
+      {"No error", false},
+      {"No file name given", false},
+      {"File not found", true},
+      {"File cannot be read", true},
+      {"File too large for a sound cue", true},
+      {"File holds no sound", true},
+      {"Wave file damaged or cut short", true},
+      {"Not a wave file", true},
+      {"No file open", false},
+      {"No audio output device", false},
+      {"Audio output failed", false},
+      {"Sound format the audio output cannot play", true},
+      {"Chime dropped: the audio output did not answer in time", false}};
+  const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
+  std::string text = words;
+  if (namesTheFile) text += ": " + openedName_;
+  if (!detail_.empty()) text += " (" + detail_ + ")";
+  return text;
+}
 
-bool MultimediaControl::isOpen() const { return device_->isOpen(); }
+void MultimediaControl::succeed() {
+  error_ = DeviceError::kNone;
+  detail_.clear();
+}
 
-bool MultimediaControl::isPlaying() const { return device_->isPlaying(); }
+void MultimediaControl::fail(DeviceError error, std::string detail) {
+  error_ = error;
+  detail_ = std::move(detail);
+}
 
 }  // namespace sound

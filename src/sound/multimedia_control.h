@@ -1,57 +1,82 @@
 #pragma once
 
+#include <QTimer>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "sound/device_control.h"
+#include "platform/late_bound.h"
+#include "sound/cue_library.h"
 #include "sound/device_error.h"
-
-class QObject;
 
 namespace sound {
 
+class AudioService;
+
 // The program's multimedia device control: a non-visual object that plays wave files. It is
-// reached late-bound, by dispatch identifier, and acts on each command at once:
-//   "Open"  reads and decodes the named file (relative names resolve against the current
-//           directory at that moment);
-//   "Sound" plays the decoded file from its start on the default audio output, and returns
-//           while it plays; a chime the output could not start within kCueFreshness of its set
-//           is dropped and recorded as kCueTooLate;
-//   "Stop"  halts playing;  "Close" releases the output and the decoded samples.
+// reached late-bound, by dispatch identifier (cue_player.h), and acts on each command at once:
+//   "Open"  looks the named file up (a relative name resolves against the current directory at
+//           that moment); a file not heard before is decoded from the event loop, a slice at a
+//           time, and kept for as long as it is unchanged;
+//   "Sound" plays the open file from its start on the default audio output and returns while it
+//           plays; a chime that cannot start within kCueFreshness of its set (the file still
+//           decoding, the audio service slow or hung) is dropped and recorded as kCueTooLate;
+//   "Stop"  silences at once;  "Close" does too, and forgets the open file.
 // Verbs are matched without regard to case. Failures of a command are recorded in error() and
 // errorText(); only an unknown property or verb fails the property set itself.
 //
-// Everything it does happens on the thread that made it, which must run a Qt event loop for
-// playing; it may block there while the audio service does not answer, so the window's control
-// keeps it on a thread of its own (DeferredControl). `home`: see OutputService. Destroying it
-// stops at once, even mid-sound.
-class MultimediaControl : public DeviceControl {
+// Lives on the thread that runs the window's event loop and is used from there only. No command
+// waits for the audio service or for a whole file: the service's answers and the decoding arrive
+// through that event loop. Destroying it silences at once, whatever the service does.
+class MultimediaControl : public platform::Dispatchable {
  public:
-  explicit MultimediaControl(QObject* home = nullptr);
+  MultimediaControl();
   ~MultimediaControl() override;
   MultimediaControl(const MultimediaControl&) = delete;
   MultimediaControl& operator=(const MultimediaControl&) = delete;
 
-  void carryOut(DeviceCommand command) override;
-  void setErrorListener(std::function<void()> listener) override;
-
-  const std::string& fileName() const;
+  platform::Status setPropertyById(int dispatchId, std::string_view value) override;
 
   // Why the last "Open" or "Sound" failed, or why the output failed while playing; kNone after
-  // one that worked. "Stop" and "Close" always work and leave it as it is, and a "Sound" after a
-  // failed "Open" keeps the reason the file could not be opened.
-  DeviceError error() const override;
+  // one that worked. "Stop" and "Close" leave it as it is, and a "Sound" after a failed "Open"
+  // keeps the reason the file could not be opened.
+  DeviceError error() const { return error_; }
   // That reason in words, naming the file where it matters.
-  std::string errorText() const override;
-  // A file is decoded and ready to sound.
-  bool isOpen() const;
-  // The last "Sound" is still playing: not stopped, not failed.
+  std::string errorText() const;
+  // A file is open: decoded, or being decoded.
+  bool isOpen() const { return library_.cue() != nullptr || library_.decoding(); }
+  // The last "Sound" is on its way or playing: not stopped, failed, dropped or over.
   bool isPlaying() const;
 
  private:
-  class Device;
-  std::unique_ptr<Device> device_;
-  std::string fileName_;
+  using Clock = std::chrono::steady_clock;
+  struct Chime {
+    Clock::time_point setAt;
+    std::optional<Clock::time_point> startedAt;
+    std::size_t written = 0;  // bytes handed to the stream
+  };
+
+  void close();
+  void open();
+  void sound(Clock::time_point setAt);
+  // Moves the wanted chime on as far as the decoder and the service allow, or records why not.
+  void advance();
+  void giveUp();
+  void succeed();
+  void fail(DeviceError error, std::string detail);
+  void endChime();
+
+  std::string fileName_;    // the file property
+  std::string openedName_;  // what the last "Open" was given
+  CueLibrary library_;
+  std::unique_ptr<AudioService> service_;  // made at the first "Open" that finds a file
+  bool everReady_ = false;                 // the current connection has been ready
+  std::optional<Chime> chime_;             // the last "Sound", until it is over or given up
+  QTimer deadline_;
+  DeviceError error_ = DeviceError::kNone;
+  std::string detail_;
 };
 
 }  // namespace sound

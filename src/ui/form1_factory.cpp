@@ -4,7 +4,7 @@
 
 #include "platform/qt_dialogs.h"
 #include "platform/qt_program_end.h"
-#include "sound/deferred_control.h"
+#include "sound/multimedia_control.h"
 #include "ui/form1.h"
 
 namespace ui {
@@ -12,7 +12,7 @@ namespace ui {
 std::unique_ptr<QWidget> createForm1() {
   auto form = std::make_unique<Form1>(FormRuntime{std::make_unique<platform::QtDialogs>(),
                                                   std::make_unique<platform::QtProgramEnd>(),
-                                                  std::make_unique<sound::DeferredControl>()});
+                                                  std::make_unique<sound::MultimediaControl>()});
   // The window's icon, shared, also for the prompt and the message box.
   QGuiApplication::setWindowIcon(form->windowIcon());
   // What a desktop matches the window to its launcher by, before the window exists: the Wayland

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "sound/chime_synth.h"
 #include "sound/cue_player.h"
 #include "support/capture_analysis.h"
+#include "tools/chime_synth.h"
 
 namespace {
 
-constexpr double kRate = sound::kChimeSampleRate;
+constexpr double kRate = chimes::kSampleRate;
 
 // The level of one frequency in 2048 samples from the time on (Goertzel), as a fraction of full
 // scale.
@@ -61,13 +61,13 @@ class Chime : public testing::TestWithParam<ChimeCase> {};
 
 TEST_P(Chime, IsShortStartsAndEndsWithoutAClickAndFallsThroughItsNotes) {
   const ChimeCase& row = GetParam();
-  const std::vector<std::int16_t> samples = row.render(sound::kChimeSampleRate);
+  const std::vector<std::int16_t> samples = row.render(chimes::kSampleRate);
   EXPECT_LT(static_cast<double>(samples.size()) / kRate, 1.5);
   EXPECT_GT(static_cast<double>(samples.size()) / kRate, 0.8);
 
   // Silent at both ends, rising and falling over a few milliseconds rather than jumping: the
   // first millisecond at least 20 dB, the last one at least 40 dB below the loudest moment.
-  const std::size_t ms = sound::kChimeSampleRate / 1000;
+  const std::size_t ms = chimes::kSampleRate / 1000;
   const double peak = sound_test::loudestWindow(samples, 0, samples.size());
   EXPECT_EQ(samples.front(), 0);
   EXPECT_EQ(samples.back(), 0);
@@ -84,13 +84,13 @@ TEST_P(Chime, IsShortStartsAndEndsWithoutAClickAndFallsThroughItsNotes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cues, Chime,
-    testing::Values(ChimeCase{"Init", sound::initChime, {0.0, 0.36}, {"E6", "C6"}},
-                    ChimeCase{"Exit", sound::exitChime, {0.0, 0.26, 0.52}, {"G5", "E5", "C5"}}),
+    testing::Values(ChimeCase{"Init", chimes::initChime, {0.0, 0.36}, {"E6", "C6"}},
+                    ChimeCase{"Exit", chimes::exitChime, {0.0, 0.26, 0.52}, {"G5", "E5", "C5"}}),
     [](const testing::TestParamInfo<ChimeCase>& info) { return std::string(info.param.name); });
 
 TEST(Chime, TheExitChimeIsTheSofter) {
-  const auto init = sound::initChime(sound::kChimeSampleRate);
-  const auto exit = sound::exitChime(sound::kChimeSampleRate);
+  const auto init = chimes::initChime(chimes::kSampleRate);
+  const auto exit = chimes::exitChime(chimes::kSampleRate);
   EXPECT_LT(sound_test::rmsLevel(exit, 0, exit.size()), sound_test::rmsLevel(init, 0, init.size()));
 }
 
@@ -101,8 +101,8 @@ TEST(ChimeFiles, AreTheChimesAs16BitWaveFilesInTheRunFolder) {
     std::string_view name;
     std::vector<std::int16_t> samples;
   };
-  for (const ChimeFile& chime : {ChimeFile{sound::kInitCue, sound::initChime()},
-                                 ChimeFile{sound::kExitCue, sound::exitChime()}}) {
+  for (const ChimeFile& chime : {ChimeFile{sound::kInitCue, chimes::initChime()},
+                                 ChimeFile{sound::kExitCue, chimes::exitChime()}}) {
     const std::string_view name = chime.name;
     SF_INFO info{};
     SNDFILE* file = sf_open((folder / std::string(name)).c_str(), SFM_READ, &info);

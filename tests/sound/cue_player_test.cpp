@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
-#include "sound/device_commands.h"
 
 namespace {
 

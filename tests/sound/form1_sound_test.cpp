@@ -16,13 +16,13 @@
 #include "platform/label_widget.h"
 #include "platform/program_end.h"
 #include "platform/text_box_widget.h"
-#include "sound/chime_synth.h"
 #include "sound/cue_player.h"
-#include "sound/deferred_control.h"
+#include "sound/multimedia_control.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
+#include "tools/chime_synth.h"
 #include "ui/form1.h"
 
 namespace {
@@ -74,9 +74,8 @@ class Form1Sound : public testing::Test {
     auto end = std::make_unique<EndRecorder>();
     user_ = dialogs.get();
     end_ = end.get();
-    // The window's own kind of control, loading the audio module as the program does.
-    auto control = std::make_unique<sound::DeferredControl>(
-        std::vector<std::filesystem::path>{COLLATZ_AUDIO_MODULE});
+    // The window's own kind of control.
+    auto control = std::make_unique<sound::MultimediaControl>();
     control_ = control.get();
     form_ = std::make_unique<ui::Form1>(
         ui::FormRuntime{std::move(dialogs), std::move(end), std::move(control)});
@@ -84,7 +83,7 @@ class Form1Sound : public testing::Test {
     sound_test::runEventLoopFor(100ms);
   }
 
-  sound::DeferredControl& control() { return *control_; }
+  sound::MultimediaControl& control() { return *control_; }
 
   void clickAt(QPushButton& button, Clock::time_point when) {
     const auto now = Clock::now();
@@ -114,12 +113,12 @@ class Form1Sound : public testing::Test {
   // Times the Init chime began from its start in what the server rendered from `from` on, until a
   // little after the time.
   std::size_t initChimesHeard(std::size_t from, Clock::time_point until) {
-    return sound_test::findCue(captureUntil(until), sound::initChime(), from).size();
+    return sound_test::findCue(captureUntil(until), chimes::initChime(), from).size();
   }
 
   sound_test::ScratchFolder folder_;
   const std::size_t testStart_ = server->capture().size();
-  sound::DeferredControl* control_ = nullptr;
+  sound::MultimediaControl* control_ = nullptr;
   ReadingUser* user_ = nullptr;
   EndRecorder* end_ = nullptr;
   std::unique_ptr<ui::Form1> form_;
@@ -150,8 +149,8 @@ TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
   EXPECT_LT(Clock::now() - ended, 300ms) << "the window took long to go";
 
   const std::vector<std::int16_t> samples = captureUntil(ended + 300ms);
-  const auto inits = sound_test::findCue(samples, sound::initChime(), testStart_);
-  const auto exits = sound_test::findCue(samples, sound::exitChime(), testStart_);
+  const auto inits = sound_test::findCue(samples, chimes::initChime(), testStart_);
+  const auto exits = sound_test::findCue(samples, chimes::exitChime(), testStart_);
   ASSERT_EQ(inits.size(), gaps.size()) << "Init chimes heard from their start";
   ASSERT_EQ(exits.size(), 1u) << "Exit chimes heard from their start";
   for (std::size_t press = 0; press < presses_.size(); ++press) {
@@ -163,7 +162,7 @@ TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
     EXPECT_LT(latency, 1000.0) << "click " << press;
   }
   // The closing chime played out while the message was being read.
-  EXPECT_EQ(exits.front().length, sound::exitChime().size());
+  EXPECT_EQ(exits.front().length, chimes::exitChime().size());
   EXPECT_LT(server->capture().timeOf(exits.front().start + exits.front().length),
             messageShown + readingTime);
 }
@@ -185,10 +184,8 @@ TEST_P(Form1BrokenCues, InitStillEmptiesAndExitStillEndsSilently) {
   user_->readingTime = 300ms;
   const auto start = Clock::now();
   clickAt(form_->command3(), start);
-  ASSERT_TRUE(control().waitUntilIdle(2s));
   EXPECT_EQ(control().error(), row.error) << control().errorText();
   clickAt(form_->command2(), start + 300ms);
-  ASSERT_TRUE(control().waitUntilIdle(2s));
   EXPECT_EQ(control().error(), row.error) << control().errorText();
   EXPECT_EQ(end_->status, 0);
   EXPECT_EQ(user_->messages.size(), 1u);
@@ -255,18 +252,16 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
       sound_test::runEventLoopFor(1500ms);
       server->resume();
       EXPECT_EQ(initChimesHeard(before, Clock::now() + 1500ms), 0u) << "a stale chime played";
-      EXPECT_TRUE(control().waitUntilIdle(2s));
       EXPECT_EQ(control().error(), DeviceError::kCueTooLate) << control().errorText();
       break;
     case Trouble::kHostileFile:
-      EXPECT_TRUE(control().waitUntilIdle(2s)) << "the file held the device";
       sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
       break;
     case Trouble::kFloatChime: {
       const auto heard =
-          sound_test::findCue(captureUntil(Clock::now() + 1500ms), sound::initChime(), before);
+          sound_test::findCue(captureUntil(Clock::now() + 1500ms), chimes::initChime(), before);
       ASSERT_EQ(heard.size(), 1u) << "the floating-point chime was not heard as written";
-      EXPECT_EQ(heard.front().length, sound::initChime().size());
+      EXPECT_EQ(heard.front().length, chimes::initChime().size());
       return;
     }
     case Trouble::kServerReplaced:

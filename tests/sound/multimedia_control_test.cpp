@@ -11,6 +11,7 @@
 #include "platform/runtime_error.h"
 #include "sound/cue_player.h"
 #include "support/cue_files.h"
+#include "support/event_pump.h"
 #include "support/private_pulse_server.h"
 
 namespace {
@@ -54,8 +55,10 @@ TEST_P(ControlOpening, SucceedsAsAPropertySetAndRecordsWhatHappened) {
   }
 
   EXPECT_TRUE(command(control, "Sound").ok());
+  // With no audio service, a chime gives up as soon as its connection fails.
+  EXPECT_TRUE(
+      sound_test::runEventLoopUntil([&] { return !control.isPlaying(); }, std::chrono::seconds(2)));
   EXPECT_EQ(control.error(), row.afterSound) << control.errorText();
-  EXPECT_FALSE(control.isPlaying());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,6 +106,7 @@ TEST(Control, PlayCueGoesThroughWhateverTheFile) {
   for (CueFile file : {CueFile::kMissing, CueFile::kTruncated, CueFile::kInitChime}) {
     sound_test::placeCueFile(folder.path(), sound::kInitCue, file);
     EXPECT_NO_THROW(sound::playCue(control, sound::kInitCue));
+    sound_test::runEventLoopUntil([&] { return !control.isPlaying(); }, std::chrono::seconds(2));
     EXPECT_NE(control.error(), DeviceError::kNone);
   }
 }
@@ -150,7 +154,10 @@ TEST(Control, StopAndCloseLeaveTheErrorAndASuccessfulOpenClearsIt) {
   command(control, "Open");
   EXPECT_EQ(control.error(), DeviceError::kNone);
   EXPECT_TRUE(control.isOpen());
+  command(control, "Sound");
+  EXPECT_TRUE(control.isPlaying());
   command(control, "Close");
+  EXPECT_FALSE(control.isPlaying());
   EXPECT_FALSE(control.isOpen());
   command(control, "Sound");
   EXPECT_EQ(control.error(), DeviceError::kNotOpen);

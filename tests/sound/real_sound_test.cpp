@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
-#include "sound/chime_synth.h"
 #include "sound/cue_player.h"
 #include "sound/multimedia_control.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
+#include "tools/chime_synth.h"
 
 namespace {
 
@@ -70,16 +70,16 @@ class RealSound : public testing::Test {
 
   sound_test::ScratchFolder folder_;
   const std::size_t testStart_ = server->capture().size();  // what earlier tests left is not ours
-  const std::vector<std::int16_t> initChime_ = sound::initChime();
-  const std::vector<std::int16_t> exitChime_ = sound::exitChime();
+  const std::vector<std::int16_t> initChime_ = chimes::initChime();
+  const std::vector<std::int16_t> exitChime_ = chimes::exitChime();
 };
 
 TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
   // The gaps between ten presses of "Init", then "Exit".
   const std::vector<std::chrono::milliseconds> gaps = {200ms, 300ms,  450ms, 700ms,  2000ms,
                                                        250ms, 1000ms, 350ms, 1500ms, 600ms};
-  const auto chimeLength = std::chrono::duration<double>(static_cast<double>(initChime_.size()) /
-                                                         sound::kChimeSampleRate);
+  const auto chimeLength =
+      std::chrono::duration<double>(static_cast<double>(initChime_.size()) / chimes::kSampleRate);
   MultimediaControl control;
 
   const Clock::time_point first = Clock::now() + 300ms;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/program_end.h"
-#include "sound/deferred_control.h"
+#include "sound/multimedia_control.h"
 #include "ui/form1.h"
 
 // A program end that records the exit status instead of leaving the event loop.
@@ -24,7 +24,7 @@ struct ShownForm {
                      std::unique_ptr<platform::Dispatchable> mmControl1 = nullptr) {
     auto end = std::make_unique<RecordingProgramEnd>();
     programEnd = end.get();
-    if (!mmControl1) mmControl1 = std::make_unique<sound::DeferredControl>();
+    if (!mmControl1) mmControl1 = std::make_unique<sound::MultimediaControl>();
     form = std::make_unique<ui::Form1>(
         ui::FormRuntime{std::move(dialogs), std::move(end), std::move(mmControl1)});
     form->show();

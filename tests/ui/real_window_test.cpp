@@ -1,9 +1,11 @@
-// The program itself on a display server of the test's own: on X11, and natively on Wayland
-// (Qt's Wayland plugin, with no X server to fall back to), its window comes up with the exact
-// caption, tells the desktop the name of its launcher (the X11 window class, the Wayland app id)
-// and shows the explanation; it ends with status 0 by "Exit" and by its frame.
+// The program itself on a display server and an audio server of the test's own: on X11, and
+// natively on Wayland (Qt's Wayland plugin, with no X server to fall back to), its window comes up
+// with the exact caption, tells the desktop the name of its launcher (the X11 window class, the
+// Wayland app id) and shows the explanation; it ends with status 0 by "Exit" (also while the audio
+// server hangs) and by its frame.
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include <memory>
 
 #include "platform/qt_text.h"
+#include "support/private_pulse_server.h"
 #include "ui/form1_layout.h"
 #include "virtual_display.h"
 
@@ -61,7 +64,7 @@ class RealWindowTest : public QObject {
   Q_OBJECT
 
  public:
-  enum class Ending { kExitButton, kFrameClose };
+  enum class Ending { kExitButton, kExitWithTheServerStopped, kFrameClose };
   Q_ENUM(Ending)
 
  private slots:
@@ -86,6 +89,7 @@ class RealWindowTest : public QObject {
 
   Kind kind_ = Kind::kX11;
   std::unique_ptr<VirtualDisplay> display_;
+  std::unique_ptr<sound_test::PrivatePulseServer> audio_;
   QProcess collatz_;
   QString window_;  // X11 only
 };
@@ -112,14 +116,18 @@ void RealWindowTest::start(Kind kind) {
   kind_ = kind;
   display_ = std::make_unique<VirtualDisplay>(kind);
   QVERIFY2(display_->isRunning(), qPrintable(display_->error()));
+  audio_ = std::make_unique<sound_test::PrivatePulseServer>();
 
   QProcessEnvironment environment =
       display_->clientEnvironment(QProcessEnvironment::systemEnvironment());
   // As a desktop session says it is one: Qt then chooses its Wayland plugin.
   if (kind == Kind::kWayland)
     environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
-  // No audio server of its own: the chimes go nowhere, which the program does not mind.
-  environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
+  for (const std::string& entry : audio_->clientEnvironment()) {
+    const QString variable = QString::fromStdString(entry);
+    environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                       variable.section(QLatin1Char('='), 1));
+  }
   environment.insert(QStringLiteral("LSAN_OPTIONS"),
                      QStringLiteral("suppressions=" COLLATZ_LSAN_SUPPRESSIONS));
   collatz_.setProcessEnvironment(environment);
@@ -146,6 +154,7 @@ void RealWindowTest::cleanup() {
     collatz_.waitForFinished(5000);
   }
   window_.clear();
+  audio_.reset();
   display_.reset();
 }
 
@@ -218,6 +227,7 @@ void RealWindowTest::windowComesUpAndShowsTheExplanation() {
 void RealWindowTest::programEndsWithStatusZero_data() {
   QTest::addColumn<Ending>("ending");
   QTest::newRow("Exit, then OK on the message box") << Ending::kExitButton;
+  QTest::newRow("Exit with the audio server stopped") << Ending::kExitWithTheServerStopped;
   QTest::newRow("closed by its frame") << Ending::kFrameClose;
 }
 
@@ -229,7 +239,9 @@ void RealWindowTest::programEndsWithStatusZero() {
   QVERIFY(waitForExplanation(&shot));  // the program is up and idle
 
   int status = 0;
-  if (ending == Ending::kExitButton) {
+  QElapsedTimer answered;
+  if (ending == Ending::kExitWithTheServerStopped) audio_->suspend();
+  if (ending != Ending::kFrameClose) {
     // Command2 spans (0, 0)-(57, 25) in the client area.
     runOnDisplay(
         QStringLiteral("xdotool"),
@@ -245,6 +257,7 @@ void RealWindowTest::programEndsWithStatusZero() {
                      &status, 15000);
     QVERIFY2(status == 0 && !box.isEmpty(), "no closing message box");
     QVERIFY(collatz_.state() == QProcess::Running);  // it waits for the answer
+    answered.start();
     runOnDisplay(
         QStringLiteral("xdotool"),
         {QStringLiteral("windowfocus"), QStringLiteral("--sync"),
@@ -252,11 +265,14 @@ void RealWindowTest::programEndsWithStatusZero() {
         &status);
     QCOMPARE(status, 0);
   } else {
+    answered.start();
     runOnDisplay(QStringLiteral(COLLATZ_CLOSE_WINDOW), {window_}, &status);
     QCOMPARE(status, 0);
   }
 
   QVERIFY2(collatz_.waitForFinished(10000), "the program did not end");
+  QVERIFY2(answered.elapsed() < 1000,
+           qPrintable(QStringLiteral("the program took %1 ms to end").arg(answered.elapsed())));
   QCOMPARE(collatz_.exitStatus(), QProcess::NormalExit);
   QCOMPARE(collatz_.exitCode(), 0);
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/chime_synth.h"
+#include "tools/chime_synth.h"
 
 namespace sound_test {
 namespace {
@@ -24,7 +24,7 @@ void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
 void writeSound(const std::filesystem::path& path, int format,
                 const std::vector<std::int16_t>& samples) {
   SF_INFO info{};
-  info.samplerate = sound::kChimeSampleRate;
+  info.samplerate = chimes::kSampleRate;
   info.channels = 1;
   info.format = format;
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
@@ -98,9 +98,9 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
     case CueFile::kText:
       return writeBytes(path, "pin-pon: this is not a sound.\n");
     case CueFile::kFlac:
-      return writeSound(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, sound::initChime());
+      return writeSound(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, chimes::initChime());
     case CueFile::kAiff:
-      return writeSound(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, sound::initChime());
+      return writeSound(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, chimes::initChime());
     case CueFile::kFolder:
       std::filesystem::create_directory(path);
       return;
@@ -110,18 +110,18 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
     case CueFile::kSilentWave:
       return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, {});
     case CueFile::kChopped: {
-      writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, sound::initChime());
+      writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, chimes::initChime());
       std::filesystem::resize_file(path, 20);
       return;
     }
     case CueFile::kInitChime:
-      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, sound::initChime());
+      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, chimes::initChime());
     case CueFile::kExitChime:
-      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, sound::exitChime());
+      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, chimes::exitChime());
     case CueFile::kFloatChime: {
       std::vector<double> signal;
-      for (std::int16_t sample : sound::initChime()) signal.push_back(sample / 32768.0);
-      return writeBytes(path, waveBytes({3, 32, 1, sound::kChimeSampleRate}, signal));
+      for (std::int16_t sample : chimes::initChime()) signal.push_back(sample / 32768.0);
+      return writeBytes(path, waveBytes({3, 32, 1, chimes::kSampleRate}, signal));
     }
     case CueFile::kRandomBytes: {
       std::string noise(100000, '\0');

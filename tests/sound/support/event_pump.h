@@ -13,4 +13,15 @@ inline void runEventLoopFor(std::chrono::milliseconds duration) {
   loop.exec();
 }
 
+// Runs the event loop until the condition holds, or the timeout passes; whether it held.
+template <typename Condition>
+bool runEventLoopUntil(Condition done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    runEventLoopFor(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 }  // namespace sound_test

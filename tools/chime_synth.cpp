@@ -1,10 +1,10 @@
-#include "sound/chime_synth.h"
+#include "tools/chime_synth.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-namespace sound {
+namespace chimes {
 namespace {
 
 constexpr double kAttackSeconds = 0.004;
@@ -80,4 +80,4 @@ std::vector<std::int16_t> exitChime(int sampleRate) {
                      1.40, 0.50, sampleRate);
 }
 
-}  // namespace sound
+}  // namespace chimes

@@ -5,9 +5,9 @@
 
 // The program's own chimes, synthesised rather than recorded: struck bar-like tones whose
 // partials ring out at different rates.
-namespace sound {
+namespace chimes {
 
-inline constexpr int kChimeSampleRate = 44100;
+inline constexpr int kSampleRate = 44100;
 
 // One struck tone of a chime.
 struct ChimeStrike {
@@ -22,12 +22,12 @@ struct ChimeStrike {
 // few milliseconds and the whole chime fades out at its end, so it starts and ends without a
 // click; the loudest moment is scaled to peakLevel of full scale.
 std::vector<std::int16_t> renderChime(const std::vector<ChimeStrike>& strikes, double lengthSeconds,
-                                      double peakLevel, int sampleRate = kChimeSampleRate);
+                                      double peakLevel, int sampleRate = kSampleRate);
 
 // "pin-pon": a bright high tone, then a lower one a major third down.
-std::vector<std::int16_t> initChime(int sampleRate = kChimeSampleRate);
+std::vector<std::int16_t> initChime(int sampleRate = kSampleRate);
 
 // A softer closing chime falling through three tones.
-std::vector<std::int16_t> exitChime(int sampleRate = kChimeSampleRate);
+std::vector<std::int16_t> exitChime(int sampleRate = kSampleRate);
 
-}  // namespace sound
+}  // namespace chimes

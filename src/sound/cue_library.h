@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sound/device_error.h"
+#include "sound/wave_decoder.h"
+
+namespace sound {
+
+// The cues decoded so far, each kept while its file's identity is unchanged, so that a press reads
+// the disk again only for a file that changed. A file not known yet is decoded a slice at a time
+// from the event loop of the thread that made the library: neither a property set nor the window
+// waits for a whole file, and the end of the program never waits for a decoding.
+class CueLibrary {
+ public:
+  // `decoded` is called from the event loop when a decoding started by open() ends, either way.
+  explicit CueLibrary(std::function<void()> decoded);
+  ~CueLibrary();
+  CueLibrary(const CueLibrary&) = delete;
+  CueLibrary& operator=(const CueLibrary&) = delete;
+
+  // Looks the file up. Afterwards the cue is either known at once (cue()), or cannot be had
+  // (error()), or is being decoded (decoding()).
+  void open(const std::filesystem::path& path);
+  // Forgets the open cue and stops decoding it.
+  void close();
+
+  bool decoding() const { return decoder_ != nullptr; }
+  std::shared_ptr<const DecodedWave> cue() const { return cue_; }
+  DeviceError error() const { return error_; }
+  const std::string& detail() const { return detail_; }
+
+ private:
+  void decodeSlice();
+  void fail(DeviceError error, std::string detail);
+
+  std::function<void()> decoded_;
+  QTimer slices_;
+  std::unique_ptr<WaveDecoder> decoder_;
+  std::vector<std::pair<FileIdentity, std::shared_ptr<const DecodedWave>>> known_;
+  std::shared_ptr<const DecodedWave> cue_;
+  DeviceError error_ = DeviceError::kNone;
+  std::string detail_;
+};
+
+}  // namespace sound
