@@ -120,7 +120,7 @@ main() {
   deb=${deb#"$root"/root/collatz/}
   if [ -n "$deb" ]; then
     step "install the package with apt and start it from its launcher" \
-      "apt-get install -y -qq ./$deb >/dev/null && bash tests/packaging/deb_launch_test.sh ${deb%/*} --installed" ||
+      "DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./$deb >/dev/null && bash tests/packaging/deb_launch_test.sh ${deb%/*} --installed" ||
       true
   else
     say "the tests built no package to install"

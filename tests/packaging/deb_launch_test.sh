@@ -30,7 +30,8 @@ if [ "${2:-}" != --installed ]; then
   root=$vd_dir/root
   dpkg -x "$deb" "$root"
 fi
-desktop=$(ls "$root"/usr/share/applications/*.desktop)
+launcher=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./\(usr/share/applications/.*\.desktop\)$|\1|p')
+desktop=$root/$launcher
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 path=$(sed -n 's/^Path=//p' "$desktop")
 if [ ! -f "$root$path/pinpon.wav" ] || [ ! -f "$root$path/endpinpon.wav" ]; then
