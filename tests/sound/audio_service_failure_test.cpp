@@ -11,6 +11,7 @@
 #include "sound/cue_player.h"
 #include "sound/multimedia_control.h"
 #include "support/cue_files.h"
+#include "support/direct_control.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using sound::DeviceError;
-using sound::MultimediaControl;
+using MultimediaControl = sound_test::DirectControl;
 using sound_test::Clock;
 using sound_test::CueFile;
 

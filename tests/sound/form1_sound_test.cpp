@@ -74,8 +74,9 @@ class Form1Sound : public testing::Test {
     auto end = std::make_unique<EndRecorder>();
     user_ = dialogs.get();
     end_ = end.get();
-    // The window's own kind of control.
-    auto control = std::make_unique<sound::MultimediaControl>();
+    // The window's own kind of control, loading the audio module as the program does.
+    auto control = std::make_unique<sound::MultimediaControl>(
+        std::vector<std::filesystem::path>{COLLATZ_AUDIO_MODULE});
     control_ = control.get();
     form_ = std::make_unique<ui::Form1>(
         ui::FormRuntime{std::move(dialogs), std::move(end), std::move(control)});

@@ -13,6 +13,7 @@
 #include "sound/multimedia_control.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
+#include "support/direct_control.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
 #include "tools/chime_synth.h"
@@ -21,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using sound::DeviceError;
-using sound::MultimediaControl;
+using MultimediaControl = sound_test::DirectControl;
 using sound_test::Clock;
 using sound_test::CueFile;
 using sound_test::PrivatePulseServer;
