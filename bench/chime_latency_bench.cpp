@@ -25,9 +25,9 @@
 
 #include "sound/audio_service.h"
 #include "sound/cue_player.h"
+#include "sound/multimedia_control.h"
 #include "sound/wave_decoder.h"
 #include "support/cue_files.h"
-#include "sound/multimedia_control.h"
 #include "support/event_pump.h"
 #include "support/private_pulse_server.h"
 
