@@ -13,7 +13,8 @@
 
 namespace sound {
 
-// Samples decoded in one turn of the event loop: some tens of microseconds' work.
+// Samples decoded in one turn of the event loop: some tens of microseconds' work, whatever the
+// encoding (bench/chime_latency_bench measures it for the largest file accepted).
 inline constexpr std::size_t kSliceSamples = 4096;
 
 // The cues decoded so far, each kept while its file's identity is unchanged, so that a press reads
