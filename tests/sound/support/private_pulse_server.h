@@ -3,42 +3,14 @@
 #include <sys/types.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
-#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "capture.h"
+
 namespace sound_test {
-
-using Clock = std::chrono::steady_clock;
-
-// Everything the server has rendered, sample by sample, with the time each block arrived.
-class Capture {
- public:
-  struct Block {
-    Clock::time_point arrived;
-    std::size_t firstSample;
-    std::size_t endSample;
-  };
-
-  std::vector<std::int16_t> samples() const;
-  // The samples from the index on, without copying what came before.
-  std::vector<std::int16_t> samplesFrom(std::size_t first) const;
-  std::size_t size() const;
-  // When a sample was rendered: its block's arrival, plus its place within the block.
-  Clock::time_point timeOf(std::size_t sample) const;
-  // The index of the first sample rendered at or after the time (size() if none yet).
-  std::size_t sampleAt(Clock::time_point time) const;
-
-  void append(const std::int16_t* data, std::size_t count, Clock::time_point arrived);
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::int16_t> samples_;
-  std::vector<Block> blocks_;
-};
 
 // A PulseAudio server of the test's own, in a temporary folder: one sink, the default, that
 // writes what it renders (16-bit mono at kSampleRate, paced by the system clock) into a FIFO
@@ -46,7 +18,7 @@ class Capture {
 // crashes, and is stopped when this object goes.
 class PrivatePulseServer {
  public:
-  static constexpr int kSampleRate = 44100;
+  static constexpr int kSampleRate = Capture::kSampleRate;
 
   PrivatePulseServer();  // throws std::runtime_error, with the server's log, if it cannot start
   ~PrivatePulseServer();
