@@ -12,7 +12,7 @@
 #include "sound/multimedia_control.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using sound::MultimediaControl;
 using sound_test::Clock;
 using sound_test::CueFile;
 
-sound_test::PrivatePulseServer* server = nullptr;
+sound_test::PrivateAudioServer* server = nullptr;
 
 class AudioServiceFailure : public testing::Test {
  protected:
@@ -74,9 +74,9 @@ TEST_F(AudioServiceFailure, AServerThatDiesMidChimeIsRecordedAndHoldsNothingUp) 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  std::unique_ptr<sound_test::PrivatePulseServer> own;
+  std::unique_ptr<sound_test::PrivateAudioServer> own;
   try {
-    own = std::make_unique<sound_test::PrivatePulseServer>();
+    own = std::make_unique<sound_test::PrivateAudioServer>(sound_test::serverKindFromEnvironment());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
     return 1;

@@ -11,7 +11,7 @@
 #include "platform/runtime_error.h"
 #include "sound/cue_player.h"
 #include "support/cue_files.h"
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 
 namespace {
 

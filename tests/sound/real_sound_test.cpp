@@ -15,7 +15,7 @@
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ using sound::DeviceError;
 using sound::MultimediaControl;
 using sound_test::Clock;
 using sound_test::CueFile;
-using sound_test::PrivatePulseServer;
+using sound_test::PrivateAudioServer;
 
-PrivatePulseServer* server = nullptr;
+PrivateAudioServer* server = nullptr;
 
 constexpr double kSilence = 0.001;  // -60 dBFS: what the server renders with nothing playing
 constexpr double kHeard = 0.05;     // -26 dBFS: a chime, clearly
@@ -210,9 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  std::unique_ptr<PrivatePulseServer> own;
+  std::unique_ptr<PrivateAudioServer> own;
   try {
-    own = std::make_unique<PrivatePulseServer>();
+    own = std::make_unique<PrivateAudioServer>(sound_test::serverKindFromEnvironment());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
     return 1;
