@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <filesystem>
 
 #include "platform/runtime_error.h"
 #include "sound/cue_player.h"
 #include "support/cue_files.h"
-#include "support/private_audio_server.h"
 
 namespace {
 
@@ -176,14 +174,3 @@ TEST(Control, ResolvesTheNameInTheCurrentDirectoryAtOpen) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  sound_test::useNoAudioServer(std::filesystem::temp_directory_path() /
-                               ("collatz-no-audio-" + std::to_string(::getpid())));
-  QCoreApplication app(argc, argv);
-  const int status = RUN_ALL_TESTS();
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                              ("collatz-no-audio-" + std::to_string(::getpid())));
-  return status;
-}
