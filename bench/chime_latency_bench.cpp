@@ -31,7 +31,7 @@
 #include "sound/wave_decoder.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 
 extern char** environ;
 
@@ -42,7 +42,7 @@ using sound_test::Clock;
 
 constexpr int kPresses = 50;
 
-sound_test::PrivatePulseServer* server = nullptr;
+sound_test::PrivateAudioServer* server = nullptr;
 
 double milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
@@ -268,9 +268,9 @@ BENCHMARK(BM_ChimeLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iter
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  std::unique_ptr<sound_test::PrivatePulseServer> own;
+  std::unique_ptr<sound_test::PrivateAudioServer> own;
   try {
-    own = std::make_unique<sound_test::PrivatePulseServer>();
+    own = std::make_unique<sound_test::PrivateAudioServer>(sound_test::serverKindFromEnvironment());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "cannot start the benchmark's audio server: %s\n", error.what());
     return 1;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <filesystem>
 
@@ -14,7 +13,6 @@
 #include "support/cue_files.h"
 #include "support/direct_control.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
 #include "tools/chime_synth.h"
 
 namespace {
@@ -271,14 +269,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  sound_test::useNoAudioServer(std::filesystem::temp_directory_path() /
-                               ("collatz-no-audio-" + std::to_string(::getpid())));
-  QCoreApplication app(argc, argv);
-  const int status = RUN_ALL_TESTS();
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                              ("collatz-no-audio-" + std::to_string(::getpid())));
-  return status;
-}

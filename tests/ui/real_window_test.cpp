@@ -10,7 +10,7 @@
 #include <QThread>
 #include <memory>
 
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 #include "virtual_display.h"
 
 namespace {
@@ -64,7 +64,7 @@ class RealWindowTest : public QObject {
   bool waitForExplanation(QImage* shot);
 
   std::unique_ptr<VirtualDisplay> display_;
-  std::unique_ptr<sound_test::PrivatePulseServer> audio_;
+  std::unique_ptr<sound_test::PrivateAudioServer> audio_;
   QProcess collatz_;
   QString window_;
 };
@@ -91,7 +91,8 @@ QString RealWindowTest::runOnDisplay(const QString& program, const QStringList& 
 void RealWindowTest::init() {
   display_ = std::make_unique<VirtualDisplay>();
   QVERIFY2(display_->isRunning(), qPrintable(display_->error()));
-  audio_ = std::make_unique<sound_test::PrivatePulseServer>();
+  audio_ =
+      std::make_unique<sound_test::PrivateAudioServer>(sound_test::serverKindFromEnvironment());
 
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
