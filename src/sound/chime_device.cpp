@@ -119,12 +119,14 @@ void ChimeDevice::advance() {
       break;
   }
   const auto* bytes = reinterpret_cast<const char*>(wave->samples.data());
-  chime_->written += service_->write(bytes + chime_->written, bytesOf(*wave) - chime_->written);
+  const std::size_t before = chime_->written;
+  chime_->written += service_->write(bytes + before, bytesOf(*wave) - before);
   if (!chime_->startedAt && chime_->written > 0) {
     chime_->startedAt = Clock::now();
     deadline_.stop();
     succeed();
   }
+  if (before < bytesOf(*wave) && chime_->written == bytesOf(*wave)) service_->endOfStream();
 }
 
 void ChimeDevice::giveUp() {
