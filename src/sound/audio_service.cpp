@@ -2,6 +2,7 @@
 
 #include <pulse/context.h>
 #include <pulse/error.h>
+#include <pulse/operation.h>
 #include <pulse/proplist.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
@@ -156,6 +157,14 @@ std::size_t AudioService::write(const void* data, std::size_t bytes) {
   const std::size_t now = wanted == static_cast<std::size_t>(-1) ? 0 : std::min(wanted, bytes);
   if (now == 0 || pa_stream_write(stream_, data, now, nullptr, 0, PA_SEEK_RELATIVE) < 0) return 0;
   return now;
+}
+
+void AudioService::endOfStream() {
+  if (stream() != State::kReady) return;
+  Locked lock(loop_);
+  if (pa_operation* draining = pa_stream_drain(stream_, nullptr, nullptr)) {
+    pa_operation_unref(draining);
+  }
 }
 
 void AudioService::closeStream() {

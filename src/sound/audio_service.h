@@ -49,6 +49,9 @@ class AudioService {
   State stream() const;
   // Hands a ready stream as much of the bytes as it asks for now; returns how many that was.
   std::size_t write(const void* data, std::size_t bytes);
+  // Says the stream has had all its samples, so that the service plays out what it holds back
+  // for a whole block (PipeWire does); asks for nothing and waits for nothing.
+  void endOfStream();
   // Drops the stream at once: what it has not played yet is never heard.
   void closeStream();
 

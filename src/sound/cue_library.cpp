@@ -5,8 +5,6 @@
 namespace sound {
 namespace {
 
-// Samples decoded in one turn of the event loop: well under a tenth of a millisecond's work.
-constexpr std::size_t kSliceSamples = 8192;
 // The program has two cues; a few more cost little and spare a user who swaps files a reload.
 constexpr std::size_t kMostKnown = 4;
 

@@ -13,6 +13,10 @@
 
 namespace sound {
 
+// Samples decoded in one turn of the event loop: some tens of microseconds' work, whatever the
+// encoding (bench/chime_latency_bench measures it for the largest file accepted).
+inline constexpr std::size_t kSliceSamples = 4096;
+
 // The cues decoded so far, each kept while its file's identity is unchanged, so that a press reads
 // the disk again only for a file that changed. A file not known yet is decoded a slice at a time
 // from the event loop of the thread that made the library: neither a property set nor the window

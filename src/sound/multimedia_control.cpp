@@ -1,207 +1,106 @@
 #include "sound/multimedia_control.h"
 
-#include <pulse/sample.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <system_error>
 #include <utility>
 
-#include "sound/audio_service.h"
 #include "sound/cue_player.h"
 
 namespace sound {
 namespace {
 
-using State = AudioService::State;
+using Command = AudioDevice::Command;
 
-// How long after its last sample has been handed over a chime is taken to be still playing: the
-// service's own buffering and its output's latency.
-constexpr auto kOutputLatency = std::chrono::milliseconds(500);
-
-pa_sample_spec specOf(const DecodedWave& wave) {
-  return {PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave.sampleRate),
-          static_cast<std::uint8_t>(wave.channels)};
-}
-
-std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * sizeof(std::int16_t); }
-
-bool sameVerb(std::string_view given, std::string_view verb) {
-  return std::ranges::equal(given, verb, [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
+std::optional<Command> verbOf(std::string_view given) {
+  constexpr std::pair<std::string_view, Command> kVerbs[] = {{kCommandStop, Command::kStop},
+                                                             {kCommandClose, Command::kClose},
+                                                             {kCommandOpen, Command::kOpen},
+                                                             {kCommandSound, Command::kSound}};
+  for (const auto& [verb, command] : kVerbs) {
+    const bool same = std::ranges::equal(given, verb, [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) ==
+             std::tolower(static_cast<unsigned char>(b));
+    });
+    if (same) return command;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
-MultimediaControl::MultimediaControl()
-    : library_([this] {
-        if (library_.error() != DeviceError::kNone) fail(library_.error(), library_.detail());
-        advance();
-      }) {
-  deadline_.setSingleShot(true);
-  QObject::connect(&deadline_, &QTimer::timeout, [this] { giveUp(); });
-}
+MultimediaControl::MultimediaControl() : MultimediaControl(defaultModulePaths()) {}
 
+MultimediaControl::MultimediaControl(std::vector<std::filesystem::path> modulePaths)
+    : modulePaths_(std::move(modulePaths)) {}
+
+MultimediaControl::MultimediaControl(std::unique_ptr<AudioDevice> device)
+    : device_(std::move(device)), tried_(true) {}
+
+// The module stays loaded: unloading code that queued events might still reach gains nothing.
 MultimediaControl::~MultimediaControl() = default;
 
+std::vector<std::filesystem::path> MultimediaControl::defaultModulePaths() {
+  std::error_code failed;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+  if (failed) return {};
+  const std::filesystem::path folder = program.parent_path();
+  return {
+      folder / COLLATZ_AUDIO_MODULE_FILE,
+      (folder / COLLATZ_AUDIO_MODULE_FROM_PROGRAM / COLLATZ_AUDIO_MODULE_FILE).lexically_normal()};
+}
+
 platform::Status MultimediaControl::setPropertyById(int dispatchId, std::string_view value) {
-  const Clock::time_point setAt = Clock::now();
-  if (dispatchId == kDispatchFileName) {
-    fileName_ = value;
-  } else if (dispatchId != kDispatchCommand) {
+  const auto setAt = std::chrono::steady_clock::now();
+  std::optional<Command> command;
+  if (dispatchId == kDispatchCommand) {
+    command = verbOf(value);
+    if (!command) {
+      return platform::Status::failure(platform::kErrorPropertySetFailed,
+                                       "Invalid device command \"" + std::string(value) + "\"");
+    }
+  } else if (dispatchId != kDispatchFileName) {
     return platform::Status::failure(platform::kErrorUnknownProperty,
                                      "Object doesn't support this property (dispatch identifier " +
                                          std::to_string(dispatchId) + ")");
-  } else if (sameVerb(value, kCommandStop)) {
-    endChime();
-  } else if (sameVerb(value, kCommandClose)) {
-    close();
-  } else if (sameVerb(value, kCommandOpen)) {
-    open();
-  } else if (sameVerb(value, kCommandSound)) {
-    sound(setAt);
-  } else {
-    return platform::Status::failure(platform::kErrorPropertySetFailed,
-                                     "Invalid device command \"" + std::string(value) + "\"");
   }
+  if (!tried_) load();
+  if (device_ && command) device_->carryOut(*command, setAt);
+  if (device_ && !command) device_->setFileName(value);
   return platform::Status::success();
 }
 
-void MultimediaControl::close() {
-  endChime();
-  library_.close();
-}
-
-void MultimediaControl::open() {
-  close();
-  openedName_ = fileName_;
-  if (fileName_.empty()) return fail(DeviceError::kNoFileName, {});
-  library_.open(fileName_);
-  if (library_.error() != DeviceError::kNone) return fail(library_.error(), library_.detail());
-  succeed();
-  // Connecting while the file decodes saves the first chime a round trip.
-  if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
-  service_->connect();
-}
-
-void MultimediaControl::sound(Clock::time_point setAt) {
-  endChime();
-  if (!isOpen()) {
-    // After a failed "Open" the reason it failed says more than "nothing open".
-    if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
-    return;
-  }
-  chime_ = Chime{setAt, std::nullopt, 0};
-  deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(
-      std::max(Clock::duration::zero(), setAt + kCueFreshness - Clock::now())));
-  service_->connect();  // anew, if the last connection failed
-  advance();
-}
-
-void MultimediaControl::advance() {
-  if (!service_) return;
-  if (chime_ && !isPlaying()) endChime();  // played out: its stream is no longer needed
-  const State connection = service_->connection();
-  if (!chime_) {
-    // Nobody is waiting for a failed connection: the next "Sound" makes a new one.
-    if (connection == State::kFailed) service_->disconnect();
-    return;
-  }
-  if (library_.decoding()) return;
-  const std::shared_ptr<const DecodedWave> wave = library_.cue();
-  if (!wave) return endChime();  // the decoding failed, and said so
-  if (connection == State::kFailed) {
-    fail(everReady_ ? DeviceError::kAudioDeviceFailed : DeviceError::kNoAudioDevice,
-         service_->failure());
-    endChime();
-    service_->disconnect();
-    everReady_ = false;
-    return;
-  }
-  if (connection != State::kReady) return;
-  everReady_ = true;
-  switch (service_->stream()) {
-    case State::kNone:
-      if (!service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
-        fail(DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
-                                                  std::to_string(wave->sampleRate) + " Hz");
-        endChime();
-      }
+void MultimediaControl::load() {
+  tried_ = true;
+  std::string problems;
+  for (const std::filesystem::path& path : modulePaths_) {
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const auto factory =
+        module == nullptr
+            ? nullptr
+            : reinterpret_cast<AudioModuleFactory>(::dlsym(module, kAudioModuleFactory));
+    if (factory != nullptr) {
+      device_.reset(factory());
       return;
-    case State::kStarting:
-      return;
-    case State::kFailed:
-      fail(DeviceError::kAudioDeviceFailed, service_->failure());
-      return endChime();
-    case State::kReady:
-      break;
+    }
+    if (!problems.empty()) problems += "; ";
+    problems += module == nullptr ? std::string(::dlerror())
+                                  : path.string() + " is not the program's audio module";
   }
-  const auto* bytes = reinterpret_cast<const char*>(wave->samples.data());
-  chime_->written += service_->write(bytes + chime_->written, bytesOf(*wave) - chime_->written);
-  if (!chime_->startedAt && chime_->written > 0) {
-    chime_->startedAt = Clock::now();
-    deadline_.stop();
-    succeed();
-  }
+  loadProblem_ =
+      "The audio module could not be loaded" + (problems.empty() ? std::string() : ": " + problems);
 }
 
-void MultimediaControl::giveUp() {
-  if (!chime_ || chime_->startedAt) return;
-  fail(DeviceError::kCueTooLate, {});
-  endChime();
-  // A connection that never became ready is no use to the next chime either; dropping it does not
-  // wait for the service.
-  if (service_ && service_->connection() != State::kReady) service_->disconnect();
-}
-
-void MultimediaControl::endChime() {
-  chime_.reset();
-  deadline_.stop();
-  if (service_) service_->closeStream();
-}
-
-bool MultimediaControl::isPlaying() const {
-  if (!chime_) return false;
-  const std::shared_ptr<const DecodedWave> wave = library_.cue();
-  if (!chime_->startedAt || !wave || chime_->written < bytesOf(*wave)) return true;
-  const auto length = std::chrono::duration<double>(static_cast<double>(wave->frames()) /
-                                                    static_cast<double>(wave->sampleRate));
-  return Clock::now() <
-         *chime_->startedAt + std::chrono::duration_cast<Clock::duration>(length) + kOutputLatency;
+DeviceError MultimediaControl::error() const {
+  if (device_) return device_->error();
+  return tried_ ? DeviceError::kNoAudioDevice : DeviceError::kNone;
 }
 
 std::string MultimediaControl::errorText() const {
-  // Each error in short English words, and whether the file is to be named after them.
-  constexpr std::pair<const char*, bool> kTexts[] = {
-      {"No error", false},
-      {"No file name given", false},
-      {"File not found", true},
-      {"File cannot be read", true},
-      {"File too large for a sound cue", true},
-      {"File holds no sound", true},
-      {"Wave file damaged or cut short", true},
-      {"Not a wave file", true},
-      {"No file open", false},
-      {"No audio output device", false},
-      {"Audio output failed", false},
-      {"Sound format the audio output cannot play", true},
-      {"Chime dropped: the audio output did not answer in time", false}};
-  const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
-  std::string text = words;
-  if (namesTheFile) text += ": " + openedName_;
-  if (!detail_.empty()) text += " (" + detail_ + ")";
-  return text;
-}
-
-void MultimediaControl::succeed() {
-  error_ = DeviceError::kNone;
-  detail_.clear();
-}
-
-void MultimediaControl::fail(DeviceError error, std::string detail) {
-  error_ = error;
-  detail_ = std::move(detail);
+  return device_ ? device_->errorText() : loadProblem_;
 }
 
 }  // namespace sound

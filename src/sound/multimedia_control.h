@@ -1,82 +1,54 @@
 #pragma once
 
-#include <QTimer>
-#include <chrono>
+#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/late_bound.h"
-#include "sound/cue_library.h"
-#include "sound/device_error.h"
+#include "sound/audio_device.h"
 
 namespace sound {
 
-class AudioService;
-
-// The program's multimedia device control: a non-visual object that plays wave files. It is
-// reached late-bound, by dispatch identifier (cue_player.h), and acts on each command at once:
-//   "Open"  looks the named file up (a relative name resolves against the current directory at
-//           that moment); a file not heard before is decoded from the event loop, a slice at a
-//           time, and kept for as long as it is unchanged;
-//   "Sound" plays the open file from its start on the default audio output and returns while it
-//           plays; a chime that cannot start within kCueFreshness of its set (the file still
-//           decoding, the audio service slow or hung) is dropped and recorded as kCueTooLate;
-//   "Stop"  silences at once;  "Close" does too, and forgets the open file.
-// Verbs are matched without regard to case. Failures of a command are recorded in error() and
-// errorText(); only an unknown property or verb fails the property set itself.
+// The program's multimedia device control, a non-visual object that plays wave files. It is
+// reached late-bound (cue_player.h names its properties and verbs; verbs in any case) and hands
+// each command to its device at once. Only an unknown property or verb fails a set: whatever
+// else goes wrong is kept in error() and errorText(), which may be read at any time.
 //
-// Lives on the thread that runs the window's event loop and is used from there only. No command
-// waits for the audio service or for a whole file: the service's answers and the decoding arrive
-// through that event loop. Destroying it silences at once, whatever the service does.
+// The device comes from the audio module, loaded on the calling thread at the first set, so that
+// starting the program does not load the audio libraries. Where no module can be loaded, the
+// control stays silent and error() says why. Used from the thread that runs the event loop.
 class MultimediaControl : public platform::Dispatchable {
  public:
+  // Looks for the module beside the program, then where it is installed.
   MultimediaControl();
+  // Looks for the module at these paths, in order.
+  explicit MultimediaControl(std::vector<std::filesystem::path> modulePaths);
+  // Uses this device, with no module.
+  explicit MultimediaControl(std::unique_ptr<AudioDevice> device);
   ~MultimediaControl() override;
   MultimediaControl(const MultimediaControl&) = delete;
   MultimediaControl& operator=(const MultimediaControl&) = delete;
 
   platform::Status setPropertyById(int dispatchId, std::string_view value) override;
 
-  // Why the last "Open" or "Sound" failed, or why the output failed while playing; kNone after
-  // one that worked. "Stop" and "Close" leave it as it is, and a "Sound" after a failed "Open"
-  // keeps the reason the file could not be opened.
-  DeviceError error() const { return error_; }
-  // That reason in words, naming the file where it matters.
+  DeviceError error() const;
   std::string errorText() const;
-  // A file is open: decoded, or being decoded.
-  bool isOpen() const { return library_.cue() != nullptr || library_.decoding(); }
-  // The last "Sound" is on its way or playing: not stopped, failed, dropped or over.
-  bool isPlaying() const;
+  bool isOpen() const { return device_ && device_->isOpen(); }
+  bool isPlaying() const { return device_ && device_->isPlaying(); }
+  // Whether the device is there: the module was loaded, or the device given.
+  bool loaded() const { return device_ != nullptr; }
+
+  static std::vector<std::filesystem::path> defaultModulePaths();
 
  private:
-  using Clock = std::chrono::steady_clock;
-  struct Chime {
-    Clock::time_point setAt;
-    std::optional<Clock::time_point> startedAt;
-    std::size_t written = 0;  // bytes handed to the stream
-  };
+  void load();
 
-  void close();
-  void open();
-  void sound(Clock::time_point setAt);
-  // Moves the wanted chime on as far as the decoder and the service allow, or records why not.
-  void advance();
-  void giveUp();
-  void succeed();
-  void fail(DeviceError error, std::string detail);
-  void endChime();
-
-  std::string fileName_;    // the file property
-  std::string openedName_;  // what the last "Open" was given
-  CueLibrary library_;
-  std::unique_ptr<AudioService> service_;  // made at the first "Open" that finds a file
-  bool everReady_ = false;                 // the current connection has been ready
-  std::optional<Chime> chime_;             // the last "Sound", until it is over or given up
-  QTimer deadline_;
-  DeviceError error_ = DeviceError::kNone;
-  std::string detail_;
+  std::vector<std::filesystem::path> modulePaths_;
+  std::unique_ptr<AudioDevice> device_;
+  bool tried_ = false;
+  std::string loadProblem_;
 };
 
 }  // namespace sound

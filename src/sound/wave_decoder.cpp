@@ -14,13 +14,15 @@
 namespace sound {
 namespace {
 
-FileIdentity identityOf(const struct stat& status) {
+using FileStatus = struct stat;
+
+FileIdentity identityOf(const FileStatus& status) {
   return {status.st_dev, status.st_ino, status.st_size,
           std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
 
 // Why what a stat found is no cue file, if it is none.
-FileCheck judge(const struct stat& status) {
+FileCheck judge(const FileStatus& status) {
   if (!S_ISREG(status.st_mode)) return {DeviceError::kFileUnreadable, "not a regular file", {}};
   if (static_cast<std::uintmax_t>(status.st_size) > kMaxWaveFileBytes) {
     return {DeviceError::kFileTooLarge, std::to_string(status.st_size) + " bytes", {}};
@@ -61,7 +63,7 @@ void appendFrame(const float* frame, int in, int out, std::vector<std::int16_t>&
 }  // namespace
 
 FileCheck checkCueFile(const std::filesystem::path& path) {
-  struct stat status {};
+  FileStatus status{};
   if (::stat(path.c_str(), &status) != 0) return failedCall(errno);
   return judge(status);
 }
@@ -87,21 +89,20 @@ void WaveDecoder::open(const std::filesystem::path& path) {
     fail(failed.error, std::move(failed.detail));
     return;
   }
-  struct stat status {};
+  FileStatus status{};
   FileCheck check = ::fstat(fd, &status) == 0 ? judge(status) : failedCall(errno);
+  if (check.error != DeviceError::kNone) {
+    ::close(fd);
+    return fail(check.error, std::move(check.detail));
+  }
+  identity_ = check.identity;
   // A file that begins like a wave file but does not decode is a damaged one, not another kind.
   char head[4] = {};
-  const ssize_t got = check.error == DeviceError::kNone ? ::pread(fd, head, 4, 0) : 0;
-  const std::string_view start(head, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+  const std::string_view start(
+      head, static_cast<std::size_t>(std::max<ssize_t>(0, ::pread(fd, head, 4, 0))));
   const bool looksLikeWave = start == "RIFF" || start == "RIFX" || start == "RF64" ||
                              (!start.empty() && std::string_view("RIFF").starts_with(start));
-  if (check.error == DeviceError::kNone) {
-    file_->sound = sf_open_fd(fd, SFM_READ, &file_->info, SF_TRUE);
-  } else {
-    ::close(fd);
-  }
-  if (check.error != DeviceError::kNone) return fail(check.error, std::move(check.detail));
-  identity_ = check.identity;
+  file_->sound = sf_open_fd(fd, SFM_READ, &file_->info, SF_TRUE);  // closes it, also on failure
   const SF_INFO& info = file_->info;
   if (file_->sound == nullptr) {
     return fail(looksLikeWave ? DeviceError::kFileDamaged : DeviceError::kNotWaveFile,

@@ -38,9 +38,10 @@ done
 
 app_id=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./usr/share/applications/\(.*\)\.desktop$|\1|p')
 [ -n "$app_id" ] || fail "the package holds no launcher"
-# Exactly the files of an installed desktop program; nothing of the build (static libraries,
-# tests).
+# Exactly the files of an installed desktop program and its private audio module; nothing of the
+# build (static libraries, tests).
 expected="./usr/bin/collatz
+./usr/lib/collatz/modules/libcollatz-audio.so
 ./usr/share/applications/$app_id.desktop
 ./usr/share/collatz/endpinpon.wav
 ./usr/share/collatz/pinpon.wav
@@ -53,10 +54,13 @@ expected="./usr/bin/collatz
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)
 [ "$files" = "$expected" ] || fail "the package holds other files:
 $(diff <(echo "$expected") <(echo "$files") || true)"
-# Installing copies files and nothing more: no maintainer scripts.
+# Installing copies files and nothing more: no maintainer scripts (the private module needs no
+# ldconfig run).
 scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Ev '^\./$|^\./(control|md5sums)$' || true)
 [ -z "$scripts" ] || fail "the package has maintainer scripts: $scripts"
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/collatz >"$out/binary"
-file -b "$out/binary" | grep -q ', stripped' || fail "the program in the package is not stripped"
+for binary in ./usr/bin/collatz ./usr/lib/collatz/modules/libcollatz-audio.so; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO "$binary" >"$out/binary"
+  file -b "$out/binary" | grep -q ', stripped' || fail "$binary in the package is not stripped"
+done
 rm "$out/binary"
 echo "PASS: $deb"

@@ -2,8 +2,8 @@
 # Unpacks the package into a temporary root, reads its launcher, and starts the program the way
 # the launcher does (its Exec, in its Path, both under that root) on a virtual display: the
 # window maps with the program's exact caption and a painted, not blank, face, its explanation
-# inside Picture1. "Init" then plays its chime from the launcher's folder (with no audio server
-# to play on, it must simply go on running). Then ends it.
+# inside Picture1. "Init" then loads the packaged audio module for its chime, from under that
+# root (no audio server is needed for that). Then ends it.
 # The window's class is the one the launcher names as StartupWMClass. With --installed the
 # package is the one installed on this machine (scripts/fresh_debian_check.sh installs it with apt
 # in its throwaway root), started from the installed launcher; else apt is first asked whether it
@@ -53,8 +53,15 @@ vd_check_picture_fits "$vd_dir/installed.png"
 kill -0 "$vd_app_pid" || vd_fail "the program ended by itself"
 
 # "Init" is the button at the window's top right.
+module=$root/usr/lib/collatz/modules/libcollatz-audio.so
+[ -f "$module" ] || vd_fail "the package holds no audio module at $module"
 xdotool mousemove --window "$window" 668 12 click 1
-sleep 1.5
+loaded=""
+for _ in $(seq 50); do
+  grep -qF "$module" "/proc/$vd_app_pid/maps" && loaded=yes && break
+  sleep 0.1
+done
+[ -n "$loaded" ] || vd_fail "\"Init\" did not load $module: $(cat "$vd_dir/program.log")"
 kill -0 "$vd_app_pid" || vd_fail "the program ended after \"Init\": $(cat "$vd_dir/program.log")"
 vd_end_program
-echo "PASS: the installed program started from $path, showed its window and went on after \"Init\""
+echo "PASS: the installed program started from $path, showed its window and loaded its audio module"

@@ -3,26 +3,24 @@
 // its own, and the test that kills it comes last.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 
 #include "sound/cue_player.h"
 #include "sound/multimedia_control.h"
+#include "support/audio_test_main.h"
 #include "support/cue_files.h"
+#include "support/direct_control.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using sound::DeviceError;
-using sound::MultimediaControl;
+using MultimediaControl = sound_test::DirectControl;
 using sound_test::Clock;
 using sound_test::CueFile;
-
-sound_test::PrivatePulseServer* server = nullptr;
+using sound_test::testServer;
 
 class AudioServiceFailure : public testing::Test {
  protected:
@@ -37,13 +35,13 @@ TEST_F(AudioServiceFailure, AControlOnAHungServerIsDestroyedAtOnce) {
   sound::playCue(*control, sound::kInitCue);
   ASSERT_EQ(control->error(), DeviceError::kNone) << control->errorText();
   sound_test::runEventLoopFor(300ms);
-  server->suspend();
+  testServer().suspend();
   sound_test::runEventLoopFor(200ms);
 
   const auto destroyed = Clock::now();
   control.reset();
   EXPECT_LT(Clock::now() - destroyed, 300ms);
-  server->resume();
+  testServer().resume();
 }
 
 TEST_F(AudioServiceFailure, AServerThatDiesMidChimeIsRecordedAndHoldsNothingUp) {
@@ -51,7 +49,7 @@ TEST_F(AudioServiceFailure, AServerThatDiesMidChimeIsRecordedAndHoldsNothingUp) 
   sound::playCue(*control, sound::kInitCue);
   ASSERT_EQ(control->error(), DeviceError::kNone) << control->errorText();
   sound_test::runEventLoopFor(300ms);
-  server->kill();
+  testServer().kill();
   sound_test::runEventLoopFor(500ms);
   EXPECT_EQ(control->error(), DeviceError::kAudioDeviceFailed) << control->errorText();
   EXPECT_FALSE(control->isPlaying());
@@ -71,19 +69,3 @@ TEST_F(AudioServiceFailure, AServerThatDiesMidChimeIsRecordedAndHoldsNothingUp) 
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  std::unique_ptr<sound_test::PrivatePulseServer> own;
-  try {
-    own = std::make_unique<sound_test::PrivatePulseServer>();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
-    return 1;
-  }
-  own->useForThisProcess();
-  server = own.get();
-  QCoreApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -2,7 +2,6 @@
 // user would, and what the server renders captured and compared with the chimes.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 #include <chrono>
 #include <cstdio>
@@ -18,10 +17,10 @@
 #include "platform/text_box_widget.h"
 #include "sound/cue_player.h"
 #include "sound/multimedia_control.h"
+#include "support/audio_test_main.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
 #include "tools/chime_synth.h"
 #include "ui/form1.h"
 
@@ -31,10 +30,7 @@ using namespace std::chrono_literals;
 using sound::DeviceError;
 using sound_test::Clock;
 using sound_test::CueFile;
-
-// The audio server of this process; the last test kills it and starts another.
-std::unique_ptr<sound_test::PrivatePulseServer> own;
-sound_test::PrivatePulseServer* server = nullptr;
+using sound_test::testServer;
 
 // A user reading the closing message for a while and pressing OK. The prompt is never opened.
 class ReadingUser : public platform::Dialogs {
@@ -74,8 +70,9 @@ class Form1Sound : public testing::Test {
     auto end = std::make_unique<EndRecorder>();
     user_ = dialogs.get();
     end_ = end.get();
-    // The window's own kind of control.
-    auto control = std::make_unique<sound::MultimediaControl>();
+    // The window's own kind of control, loading the audio module as the program does.
+    auto control = std::make_unique<sound::MultimediaControl>(
+        std::vector<std::filesystem::path>{COLLATZ_AUDIO_MODULE});
     control_ = control.get();
     form_ = std::make_unique<ui::Form1>(
         ui::FormRuntime{std::move(dialogs), std::move(end), std::move(control)});
@@ -96,11 +93,11 @@ class Form1Sound : public testing::Test {
 
   std::vector<std::int16_t> captureUntil(Clock::time_point until) {
     const auto deadline = until + 2s;
-    while (server->capture().sampleAt(until) >= server->capture().size() &&
+    while (testServer().capture().sampleAt(until) >= testServer().capture().size() &&
            Clock::now() < deadline) {
       sound_test::runEventLoopFor(20ms);
     }
-    return server->capture().samples();
+    return testServer().capture().samples();
   }
 
   // Clicks "Init" now and says how long the handler held the window.
@@ -117,7 +114,7 @@ class Form1Sound : public testing::Test {
   }
 
   sound_test::ScratchFolder folder_;
-  const std::size_t testStart_ = server->capture().size();
+  const std::size_t testStart_ = testServer().capture().size();
   sound::MultimediaControl* control_ = nullptr;
   ReadingUser* user_ = nullptr;
   EndRecorder* end_ = nullptr;
@@ -156,14 +153,14 @@ TEST_F(Form1Sound, InitChimesOnEveryClickAndExitChimesWhileItsMessageIsOpen) {
   for (std::size_t press = 0; press < presses_.size(); ++press) {
     const sound_test::HeardCue& cue = press < inits.size() ? inits[press] : exits.front();
     const double latency = std::chrono::duration<double, std::milli>(
-                               server->capture().timeOf(cue.start) - presses_[press])
+                               testServer().capture().timeOf(cue.start) - presses_[press])
                                .count();
     std::printf("click %zu: chime heard after %.0f ms\n", press, latency);
     EXPECT_LT(latency, 1000.0) << "click " << press;
   }
   // The closing chime played out while the message was being read.
   EXPECT_EQ(exits.front().length, chimes::exitChime().size());
-  EXPECT_LT(server->capture().timeOf(exits.front().start + exits.front().length),
+  EXPECT_LT(testServer().capture().timeOf(exits.front().start + exits.front().length),
             messageShown + readingTime);
 }
 
@@ -210,7 +207,7 @@ enum class Trouble {
   kServerHung,      // the server stops answering just before "Init", for a second and a half
   kHostileFile,     // pinpon.wav is the row's file
   kFloatChime,      // pinpon.wav is the chime in 32-bit floating point: heard as loud as ever
-  kServerReplaced,  // the server dies mid-chime and a new one starts (the last row: it kills ours)
+  kServerReplaced,  // the server dies mid-chime and a new one takes its place
 };
 
 struct TroubleCase {
@@ -230,15 +227,13 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
   platform::setText(form_->text1(), "34 17 52");
   platform::setCaption(form_->label1(), "n = 11");
 
-  const std::size_t before = server->capture().size();
-  if (row.trouble == Trouble::kServerHung) server->suspend();
+  std::size_t before = testServer().capture().size();
+  if (row.trouble == Trouble::kServerHung) testServer().suspend();
   if (row.trouble == Trouble::kServerReplaced) {
     ASSERT_LT(pressInit(), kAtOnce);
     sound_test::runEventLoopFor(400ms);
-    server->kill();
-    own = std::make_unique<sound_test::PrivatePulseServer>();
-    own->useForThisProcess();
-    server = own.get();
+    testServer().replace();
+    before = testServer().capture().size();  // the chime cut off is not the one to hear
   }
   EXPECT_LT(pressInit(), kAtOnce) << "the handler held the window";
   EXPECT_EQ(form_->text1().text(), "");
@@ -250,7 +245,7 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
   switch (row.trouble) {
     case Trouble::kServerHung:
       sound_test::runEventLoopFor(1500ms);
-      server->resume();
+      testServer().resume();
       EXPECT_EQ(initChimesHeard(before, Clock::now() + 1500ms), 0u) << "a stale chime played";
       EXPECT_EQ(control().error(), DeviceError::kCueTooLate) << control().errorText();
       break;
@@ -265,10 +260,11 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
       return;
     }
     case Trouble::kServerReplaced:
-      EXPECT_EQ(initChimesHeard(0, Clock::now() + 1500ms), 1u) << "not heard on the new server";
+      EXPECT_EQ(initChimesHeard(before, Clock::now() + 1500ms), 1u)
+          << "not heard on the new server";
       return;
   }
-  const std::size_t again = server->capture().size();
+  const std::size_t again = testServer().capture().size();
   EXPECT_LT(pressInit(), kAtOnce);
   EXPECT_EQ(initChimesHeard(again, Clock::now() + 1500ms), 1u) << "the next chime";
 }
@@ -291,18 +287,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TroubleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  try {
-    own = std::make_unique<sound_test::PrivatePulseServer>();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
-    return 1;
-  }
-  own->useForThisProcess();
-  server = own.get();
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -4,24 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <filesystem>
 
 #include "platform/runtime_error.h"
+#include "sound/cue_library.h"
 #include "sound/cue_player.h"
 #include "support/cue_files.h"
+#include "support/direct_control.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
+#include "tools/chime_synth.h"
 
 namespace {
 
 using sound::DeviceError;
-using sound::MultimediaControl;
+using MultimediaControl = sound_test::DirectControl;
 using sound_test::CueFile;
 using sound_test::ScratchFolder;
 
-platform::Status command(MultimediaControl& control, std::string_view verb) {
+platform::Status command(sound::MultimediaControl& control, std::string_view verb) {
   return control.setPropertyById(sound::kDispatchCommand, verb);
 }
 
@@ -177,20 +178,94 @@ TEST(Control, ResolvesTheNameInTheCurrentDirectoryAtOpen) {
   std::filesystem::current_path(with.path());
   command(control, "Open");
   EXPECT_EQ(control.error(), DeviceError::kNone);
-  // Once decoded, the file is no longer needed.
+  // Once open, the file is no longer needed.
   std::filesystem::remove(with.path() / std::string(sound::kExitCue));
   EXPECT_TRUE(control.isOpen());
 }
 
-}  // namespace
+TEST(CueLibrary, DecodesEachVersionOfAFileOnceAndFromTheEventLoop) {
+  ScratchFolder folder;
+  sound_test::placeCueFile(folder.path(), sound::kInitCue, CueFile::kInitChime);
+  int decoded = 0;
+  sound::CueLibrary library([&] { ++decoded; });
+  const auto decodedInTime = [&] {
+    return sound_test::runEventLoopUntil([&] { return !library.decoding(); },
+                                         std::chrono::seconds(2));
+  };
 
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  sound_test::useNoAudioServer(std::filesystem::temp_directory_path() /
-                               ("collatz-no-audio-" + std::to_string(::getpid())));
-  QCoreApplication app(argc, argv);
-  const int status = RUN_ALL_TESTS();
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                              ("collatz-no-audio-" + std::to_string(::getpid())));
-  return status;
+  library.open(sound::kInitCue);
+  EXPECT_TRUE(library.decoding()) << "decoded inside open()";
+  ASSERT_TRUE(decodedInTime());
+  const std::shared_ptr<const sound::DecodedWave> first = library.cue();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->samples, chimes::initChime());
+
+  library.open(sound::kInitCue);  // unchanged: what was decoded
+  EXPECT_FALSE(library.decoding());
+  EXPECT_EQ(library.cue(), first);
+
+  // Another chime written under the name: a new version of the file, read again.
+  sound_test::placeCueFile(folder.path(), sound::kInitCue, CueFile::kExitChime);
+  library.open(sound::kInitCue);
+  EXPECT_TRUE(library.decoding());
+  ASSERT_TRUE(decodedInTime());
+  EXPECT_EQ(library.cue()->samples, chimes::exitChime());
+  EXPECT_EQ(decoded, 2);
 }
+
+// The program's own control: the module loaded at the first set and every set handed to its
+// device; where no module can be loaded, a silent control that answers sets like the real one.
+TEST(ControlModule, IsLoadedAtTheFirstSetAndGetsEverySet) {
+  ScratchFolder folder;
+  sound::MultimediaControl control(std::vector<std::filesystem::path>{
+      "/nonexistent/libcollatz-audio.so", COLLATZ_OTHER_LIBRARY, COLLATZ_AUDIO_MODULE});
+  EXPECT_FALSE(control.loaded());
+  EXPECT_EQ(control.error(), DeviceError::kNone);
+  ASSERT_TRUE(control.setPropertyById(sound::kDispatchFileName, "no-such-cue.wav").ok());
+  ASSERT_TRUE(control.loaded()) << control.errorText();
+  ASSERT_TRUE(command(control, "open").ok());
+  EXPECT_EQ(control.error(), DeviceError::kFileNotFound);
+  EXPECT_NE(control.errorText().find("no-such-cue.wav"), std::string::npos) << control.errorText();
+}
+
+struct SilentCase {
+  const char* name;
+  int dispatchId;
+  const char* value;
+  int failsWith;  // 0: the set succeeds
+};
+
+void PrintTo(const SilentCase& row, std::ostream* out) { *out << row.name; }
+
+class SilentControl : public testing::TestWithParam<SilentCase> {};
+
+TEST_P(SilentControl, AnswersLikeTheRealControlAndSaysWhyNothingPlays) {
+  const SilentCase& row = GetParam();
+  sound::MultimediaControl control(std::vector<std::filesystem::path>{
+      "/nonexistent/libcollatz-audio.so", COLLATZ_OTHER_LIBRARY});
+  // A set the control does not have fails at once and loads nothing; any other set tries to.
+  if (row.failsWith != 0) command(control, "Stop");
+  const platform::Status status = control.setPropertyById(row.dispatchId, row.value);
+  EXPECT_EQ(status.error, row.failsWith) << status.description;
+  EXPECT_FALSE(control.loaded());
+  EXPECT_FALSE(control.isPlaying());
+  EXPECT_EQ(control.error(), DeviceError::kNoAudioDevice);
+  const std::string why = control.errorText();
+  EXPECT_NE(why.find("could not be loaded"), std::string::npos) << why;
+  EXPECT_NE(why.find("/nonexistent/libcollatz-audio.so"), std::string::npos) << why;
+  EXPECT_NE(why.find("is not the program's audio module"), std::string::npos) << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NoModule, SilentControl,
+    testing::Values(SilentCase{"FileName", sound::kDispatchFileName, "pinpon.wav", 0},
+                    SilentCase{"Stop", sound::kDispatchCommand, "Stop", 0},
+                    SilentCase{"CloseAnyCase", sound::kDispatchCommand, "cLOSE", 0},
+                    SilentCase{"Open", sound::kDispatchCommand, "Open", 0},
+                    SilentCase{"Sound", sound::kDispatchCommand, "Sound", 0},
+                    SilentCase{"UnknownVerb", sound::kDispatchCommand, "Play",
+                               platform::kErrorPropertySetFailed},
+                    SilentCase{"UnknownProperty", 7, "x", platform::kErrorUnknownProperty}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

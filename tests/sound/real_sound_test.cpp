@@ -2,7 +2,6 @@
 // server renders captured sample by sample and compared with the cues.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,22 +10,21 @@
 
 #include "sound/cue_player.h"
 #include "sound/multimedia_control.h"
+#include "support/audio_test_main.h"
 #include "support/capture_analysis.h"
 #include "support/cue_files.h"
+#include "support/direct_control.h"
 #include "support/event_pump.h"
-#include "support/private_pulse_server.h"
 #include "tools/chime_synth.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using sound::DeviceError;
-using sound::MultimediaControl;
+using MultimediaControl = sound_test::DirectControl;
 using sound_test::Clock;
 using sound_test::CueFile;
-using sound_test::PrivatePulseServer;
-
-PrivatePulseServer* server = nullptr;
+using sound_test::testServer;
 
 constexpr double kSilence = 0.001;  // -60 dBFS: what the server renders with nothing playing
 constexpr double kHeard = 0.05;     // -26 dBFS: a chime, clearly
@@ -45,7 +43,8 @@ void waitUntil(Clock::time_point when) {
 // Runs the event loop until the server has rendered everything up to the time.
 void waitForCapture(Clock::time_point until) {
   const auto deadline = until + 3s;
-  while (server->capture().sampleAt(until) >= server->capture().size() && Clock::now() < deadline) {
+  while (testServer().capture().sampleAt(until) >= testServer().capture().size() &&
+         Clock::now() < deadline) {
     sound_test::runEventLoopFor(20ms);
   }
 }
@@ -59,8 +58,8 @@ class RealSound : public testing::Test {
 
   double loudest(const std::vector<std::int16_t>& samples, Clock::time_point from,
                  Clock::time_point to) const {
-    return sound_test::loudestWindow(samples, server->capture().sampleAt(from),
-                                     server->capture().sampleAt(to));
+    return sound_test::loudestWindow(samples, testServer().capture().sampleAt(from),
+                                     testServer().capture().sampleAt(to));
   }
 
   std::vector<sound_test::HeardCue> find(const std::vector<std::int16_t>& samples,
@@ -69,7 +68,8 @@ class RealSound : public testing::Test {
   }
 
   sound_test::ScratchFolder folder_;
-  const std::size_t testStart_ = server->capture().size();  // what earlier tests left is not ours
+  const std::size_t testStart_ =
+      testServer().capture().size();  // what earlier tests left is not ours
   const std::vector<std::int16_t> initChime_ = chimes::initChime();
   const std::vector<std::int16_t> exitChime_ = chimes::exitChime();
 };
@@ -96,7 +96,7 @@ TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
   const Clock::time_point end = presses.back() + 1800ms;
   waitUntil(end);
   waitForCapture(end);
-  const std::vector<std::int16_t> samples = server->capture().samples();
+  const std::vector<std::int16_t> samples = testServer().capture().samples();
 
   EXPECT_LT(loudest(samples, first - 300ms, presses.front()), kSilence) << "sound before the press";
   const std::vector<sound_test::HeardCue> heard = find(samples, initChime_);
@@ -108,7 +108,7 @@ TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
   for (std::size_t press = 0; press < presses.size(); ++press) {
     const bool isExit = press == gaps.size();
     const sound_test::HeardCue& cue = isExit ? closing.front() : heard[press];
-    const auto onset = server->capture().timeOf(cue.start);
+    const auto onset = testServer().capture().timeOf(cue.start);
     latencies.push_back(milliseconds(onset - presses[press]));
     EXPECT_GT(loudest(samples, presses[press], presses[press] + 1s), kHeard) << "press " << press;
     EXPECT_GT(onset, presses[press] - 50ms) << "press " << press << " heard before it was made";
@@ -126,7 +126,7 @@ TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
     } else if (gap < chimeLength - 300ms) {
       // Cut off by the next press, not before it, and silent until the next chime begins.
       EXPECT_LT(cue.length, initChime_.size()) << "press " << press << " was not cut off";
-      EXPECT_GT(server->capture().timeOf(cue.start + cue.length), presses[press + 1] - 100ms)
+      EXPECT_GT(testServer().capture().timeOf(cue.start + cue.length), presses[press + 1] - 100ms)
           << "press " << press << " stopped before the next press";
       EXPECT_LT(sound_test::loudestWindow(samples, cue.start + cue.length + 8, nextStart), kSilence)
           << "press " << press << " went on after it was cut off";
@@ -153,7 +153,7 @@ TEST_F(RealSound, DestroyingTheControlMidChimeSilencesItAtOnce) {
   waitUntil(destroyed + 800ms);
   waitForCapture(destroyed + 800ms);
 
-  const std::vector<std::int16_t> samples = server->capture().samples();
+  const std::vector<std::int16_t> samples = testServer().capture().samples();
   const auto heard = find(samples, initChime_);
   ASSERT_EQ(heard.size(), 1u);
   EXPECT_LT(heard.front().length, initChime_.size());
@@ -182,7 +182,7 @@ TEST_P(RealSoundBrokenCue, IsSilentRecordedAndLeavesTheControlWorking) {
   EXPECT_FALSE(control->isPlaying());
   waitUntil(pressed + 1s);
   waitForCapture(pressed + 1s);
-  EXPECT_LT(loudest(server->capture().samples(), pressed, pressed + 1s), kSilence);
+  EXPECT_LT(loudest(testServer().capture().samples(), pressed, pressed + 1s), kSilence);
 
   // The next cue, with its file in place, plays as if nothing had happened.
   const auto again = Clock::now();
@@ -190,7 +190,7 @@ TEST_P(RealSoundBrokenCue, IsSilentRecordedAndLeavesTheControlWorking) {
   EXPECT_EQ(control->error(), DeviceError::kNone) << control->errorText();
   waitUntil(again + 1s);
   waitForCapture(again + 1s);
-  EXPECT_GT(loudest(server->capture().samples(), again, again + 1s), kHeard);
+  EXPECT_GT(loudest(testServer().capture().samples(), again, again + 1s), kHeard);
 
   const auto destroyed = Clock::now();
   control.reset();
@@ -206,19 +206,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BrokenCue>& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  std::unique_ptr<PrivatePulseServer> own;
-  try {
-    own = std::make_unique<PrivatePulseServer>();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "cannot start the test's audio server: %s\n", error.what());
-    return 1;
-  }
-  own->useForThisProcess();
-  server = own.get();
-  QCoreApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

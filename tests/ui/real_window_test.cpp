@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "platform/qt_text.h"
-#include "support/private_pulse_server.h"
+#include "support/private_audio_server.h"
 #include "ui/form1_layout.h"
 #include "virtual_display.h"
 
@@ -89,7 +89,7 @@ class RealWindowTest : public QObject {
 
   Kind kind_ = Kind::kX11;
   std::unique_ptr<VirtualDisplay> display_;
-  std::unique_ptr<sound_test::PrivatePulseServer> audio_;
+  std::unique_ptr<sound_test::PrivateAudioServer> audio_;
   QProcess collatz_;
   QString window_;  // X11 only
 };
@@ -116,7 +116,8 @@ void RealWindowTest::start(Kind kind) {
   kind_ = kind;
   display_ = std::make_unique<VirtualDisplay>(kind);
   QVERIFY2(display_->isRunning(), qPrintable(display_->error()));
-  audio_ = std::make_unique<sound_test::PrivatePulseServer>();
+  audio_ =
+      std::make_unique<sound_test::PrivateAudioServer>(sound_test::serverKindFromEnvironment());
 
   QProcessEnvironment environment =
       display_->clientEnvironment(QProcessEnvironment::systemEnvironment());

@@ -1,0 +1,190 @@
+#include "sound/chime_device.h"
+
+#include <pulse/sample.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "sound/audio_service.h"
+
+namespace sound {
+namespace {
+
+using State = AudioService::State;
+
+// How long after its last sample has been handed over a chime is taken to be still playing: the
+// service's own buffering and its output's latency.
+constexpr auto kOutputLatency = std::chrono::milliseconds(500);
+
+pa_sample_spec specOf(const DecodedWave& wave) {
+  return {PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave.sampleRate),
+          static_cast<std::uint8_t>(wave.channels)};
+}
+
+std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * sizeof(std::int16_t); }
+
+}  // namespace
+
+ChimeDevice::ChimeDevice()
+    : library_([this] {
+        if (library_.error() != DeviceError::kNone) fail(library_.error(), library_.detail());
+        advance();
+      }) {
+  deadline_.setSingleShot(true);
+  QObject::connect(&deadline_, &QTimer::timeout, [this] { giveUp(); });
+}
+
+ChimeDevice::~ChimeDevice() = default;
+
+void ChimeDevice::carryOut(Command command, Clock::time_point setAt) {
+  switch (command) {
+    case Command::kStop:
+      return endChime();
+    case Command::kClose:
+      return close();
+    case Command::kOpen:
+      return open();
+    case Command::kSound:
+      return sound(setAt);
+  }
+}
+
+void ChimeDevice::close() {
+  endChime();
+  library_.close();
+}
+
+void ChimeDevice::open() {
+  close();
+  openedName_ = fileName_;
+  if (fileName_.empty()) return fail(DeviceError::kNoFileName, {});
+  library_.open(fileName_);
+  if (library_.error() != DeviceError::kNone) return fail(library_.error(), library_.detail());
+  succeed();
+  // Connecting while the file decodes saves the first chime a round trip.
+  if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
+  service_->connect();
+}
+
+void ChimeDevice::sound(Clock::time_point setAt) {
+  endChime();
+  if (!isOpen()) {
+    // After a failed "Open" the reason it failed says more than "nothing open".
+    if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
+    return;
+  }
+  chime_ = Chime{setAt, std::nullopt, 0};
+  deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(
+      std::max(Clock::duration::zero(), setAt + kCueFreshness - Clock::now())));
+  service_->connect();  // anew, if the last connection failed
+  advance();
+}
+
+void ChimeDevice::advance() {
+  if (!service_) return;
+  if (chime_ && !isPlaying()) endChime();  // played out: its stream is no longer needed
+  const State connection = service_->connection();
+  if (!chime_) {
+    // Nobody is waiting for a failed connection: the next "Sound" makes a new one.
+    if (connection == State::kFailed) service_->disconnect();
+    return;
+  }
+  if (library_.decoding()) return;
+  const std::shared_ptr<const DecodedWave> wave = library_.cue();
+  if (!wave) return endChime();  // the decoding failed, and said so
+  if (connection == State::kFailed) {
+    fail(everReady_ ? DeviceError::kAudioDeviceFailed : DeviceError::kNoAudioDevice,
+         service_->failure());
+    endChime();
+    service_->disconnect();
+    everReady_ = false;
+    return;
+  }
+  if (connection != State::kReady) return;
+  everReady_ = true;
+  switch (service_->stream()) {
+    case State::kNone:
+      if (!service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
+        fail(DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
+                                                  std::to_string(wave->sampleRate) + " Hz");
+        endChime();
+      }
+      return;
+    case State::kStarting:
+      return;
+    case State::kFailed:
+      fail(DeviceError::kAudioDeviceFailed, service_->failure());
+      return endChime();
+    case State::kReady:
+      break;
+  }
+  const auto* bytes = reinterpret_cast<const char*>(wave->samples.data());
+  const std::size_t before = chime_->written;
+  chime_->written += service_->write(bytes + before, bytesOf(*wave) - before);
+  if (!chime_->startedAt && chime_->written > 0) {
+    chime_->startedAt = Clock::now();
+    deadline_.stop();
+    succeed();
+  }
+  if (before < bytesOf(*wave) && chime_->written == bytesOf(*wave)) service_->endOfStream();
+}
+
+void ChimeDevice::giveUp() {
+  if (!chime_ || chime_->startedAt) return;
+  fail(DeviceError::kCueTooLate, {});
+  endChime();
+  // A connection that never became ready is no use to the next chime either; dropping it does not
+  // wait for the service.
+  if (service_ && service_->connection() != State::kReady) service_->disconnect();
+}
+
+void ChimeDevice::endChime() {
+  chime_.reset();
+  deadline_.stop();
+  if (service_) service_->closeStream();
+}
+
+bool ChimeDevice::isPlaying() const {
+  if (!chime_) return false;
+  const std::shared_ptr<const DecodedWave> wave = library_.cue();
+  if (!chime_->startedAt || !wave || chime_->written < bytesOf(*wave)) return true;
+  const auto length = std::chrono::duration<double>(static_cast<double>(wave->frames()) /
+                                                    static_cast<double>(wave->sampleRate));
+  return Clock::now() <
+         *chime_->startedAt + std::chrono::duration_cast<Clock::duration>(length) + kOutputLatency;
+}
+
+std::string ChimeDevice::errorText() const {
+  // Each error in short English words, and whether the file is to be named after them.
+  constexpr std::pair<const char*, bool> kTexts[] = {
+      {"No error", false},
+      {"No file name given", false},
+      {"File not found", true},
+      {"File cannot be read", true},
+      {"File too large for a sound cue", true},
+      {"File holds no sound", true},
+      {"Wave file damaged or cut short", true},
+      {"Not a wave file", true},
+      {"No file open", false},
+      {"No audio output device", false},
+      {"Audio output failed", false},
+      {"Sound format the audio output cannot play", true},
+      {"Chime dropped: the audio output did not answer in time", false}};
+  const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
+  std::string text = words;
+  if (namesTheFile) text += ": " + openedName_;
+  if (!detail_.empty()) text += " (" + detail_ + ")";
+  return text;
+}
+
+void ChimeDevice::succeed() {
+  error_ = DeviceError::kNone;
+  detail_.clear();
+}
+
+void ChimeDevice::fail(DeviceError error, std::string detail) {
+  error_ = error;
+  detail_ = std::move(detail);
+}
+
+}  // namespace sound
