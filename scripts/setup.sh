@@ -3,15 +3,17 @@
 # Usage: setup.sh SET...
 #   run      build the program and run it
 #   display  a virtual display to show the window on
-#   test     everything the tests need: run, display and test, and an audio server kind to test
-#            the sound against: PipeWire where pipewire-pulse is installed, PulseAudio where that
-#            is, both where neither is (a machine with no audio server has no desktop sound to lose)
+#   package  what packing the program into a Debian package needs, beyond run
+#   test     everything the tests need: run, display, package and test, and an audio server kind
+#            to test the sound against: PipeWire where pipewire-pulse is installed, PulseAudio
+#            where that is, both where neither is (a machine with no audio server has no desktop
+#            sound to lose)
 #   check    what scripts/fresh_debian_check.sh needs
 # Safe to run again: a second run finds nothing missing and installs nothing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 [ $# -gt 0 ] || {
-  echo "usage: $0 run|display|test|check..." >&2
+  echo "usage: $0 run|display|package|test|check..." >&2
   exit 2
 }
 
@@ -20,9 +22,9 @@ installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || tr
 sets=()
 for name in "$@"; do
   case "$name" in
-    run | display | check) sets+=("$name") ;;
+    run | display | package | check) sets+=("$name") ;;
     test)
-      sets+=(run display test)
+      sets+=(run display package test)
       if installed pipewire-pulse; then
         sets+=(pipewire)
       elif installed pulseaudio; then
@@ -32,7 +34,7 @@ for name in "$@"; do
       fi
       ;;
     *)
-      echo "setup: no set '$name' (run, display, test, check)" >&2
+      echo "setup: no set '$name' (run, display, package, test, check)" >&2
       exit 2
       ;;
   esac
