@@ -2,11 +2,11 @@
 # and packs the installation into a Debian package with CPack.
 include(GNUInstallDirs)
 
-# One reverse-DNS id names the launcher, the icon and the metadata.
-set(COLLATZ_APP_ID io.github.collatz.Collatz)
 set(COLLATZ_RELEASE_DATE 2026-12-07)
 set(COLLATZ_MAINTAINER "The collatz developers <collatz@example.org>"
     CACHE STRING "Maintainer of the Debian package: name <address>")
+set(COLLATZ_HOMEPAGE_URL "https://github.com/collatz/collatz"
+    CACHE STRING "The project's home page, in the metadata and the package")
 set(COLLATZ_SCREENSHOT_URL "https://raw.githubusercontent.com/collatz/collatz/main/docs"
     CACHE STRING "Where the published screenshots of the metadata are found")
 
@@ -100,5 +100,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The explanation and the start value are set in a Japanese proportional Gothic face.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+# Qt's Wayland plugin, so that the window is native on a Wayland desktop, not run through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${COLLATZ_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -13,13 +13,13 @@ root=$(pwd)
 # shellcheck source=scripts/virtual_display.sh
 source "$root/scripts/virtual_display.sh"
 
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" run display
 build=${COLLATZ_BUILD_DIR:-$root/build/release}
-cmake --preset release -B "$build" >/dev/null
+cmake --preset release -B "$build" -DCOLLATZ_TESTS=OFF -DCOLLATZ_BENCH=OFF >/dev/null
 cmake --build "$build"
 
 mkdir -p "$root/docs"
-vd_start 1024x768x24
+vd_start_x11 1024x768x24
 vd_launch "$build/run" "$build/src/ui/collatz"
 window=$(vd_window)
 vd_check_caption "$window"

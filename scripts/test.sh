@@ -3,7 +3,7 @@
 # the optimised build (exhaustive checks and benchmarks' smoke runs) and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 jobs=$(nproc)
 for preset in dev release fuzz; do
   echo "== $preset: configure and build"

@@ -9,13 +9,9 @@
 #include "sound/cue_player.h"
 #include "ui/explanation.h"
 #include "ui/form1.h"
+#include "ui/form1_layout.h"
 
 namespace ui {
-
-namespace {
-constexpr const char* kExitMessage = "This software will exit.";
-constexpr const char* kExitTitle = " Problem of (3x+1)";  // an ASCII blank first, unlike the prompt
-}  // namespace
 
 void Form1::Form_Activate() {
   for (const std::string& line : explanationLines()) platform::printLine(*picture1_, line);
@@ -25,8 +21,8 @@ void Form1::Command1_Click() { experiment::runExperiment(state_, *text1_, *label
 
 void Form1::Command2_Click() {
   sound::playCue(mmControl1(), sound::kExitCue);
-  if (dialogs().messageBox(kExitMessage, platform::kMessageBoxOkOnly, kExitTitle) ==
-      platform::kAnswerOk) {
+  if (dialogs().messageBox(std::string(kExitMessage), platform::kMessageBoxOkOnly,
+                           std::string(kExitTitle)) == platform::kAnswerOk) {
     programEnd().end(platform::kNormalExitStatus);
   }
 }

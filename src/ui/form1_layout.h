@@ -37,6 +37,10 @@ struct ControlLayout {
 inline constexpr int kClientWidthTwips = 10470;
 inline constexpr int kClientHeightTwips = 7560;
 inline constexpr std::string_view kForm1Caption = " Problem of \"3x+1\"\uFF08Collatz problem\uFF09";
+// The box "Exit" shows before the program ends. Its title starts with an ASCII blank, unlike the
+// prompt's.
+inline constexpr std::string_view kExitMessage = "This software will exit.";
+inline constexpr std::string_view kExitTitle = " Problem of (3x+1)";
 
 // The buttons keep their layout names: Command1 is "Experiment", Command2 "Exit", Command3 "Init".
 inline constexpr std::array<ControlLayout, 8> kForm1Controls = {{

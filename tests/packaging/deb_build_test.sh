@@ -33,6 +33,9 @@ for package in fonts-ipafont-gothic libqt6widgets6 libpulse0 libsndfile1 libc6; 
   echo "$depends" | grep -Eq "(^|, )$package( |,|$)" || fail "Depends lacks $package: $depends"
 done
 
+# Qt's Wayland plugin, for a native window on a Wayland desktop.
+[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends is '$(field Recommends)'"
+
 app_id=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./usr/share/applications/\(.*\)\.desktop$|\1|p')
 [ -n "$app_id" ] || fail "the package holds no launcher"
 # Exactly the files of an installed desktop program and its private audio module; nothing of the

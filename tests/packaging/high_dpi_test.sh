@@ -12,7 +12,7 @@ run_dir=$2
 shots=$3
 mkdir -p "$shots"
 
-vd_start 2048x1536x24
+vd_start_x11 2048x1536x24
 for scale in 1 2; do
   vd_launch "$run_dir" "$program" QT_SCALE_FACTOR=$scale
   window=$(vd_window)

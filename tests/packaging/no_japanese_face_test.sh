@@ -14,7 +14,7 @@ shot=$4
 if FONTCONFIG_FILE=$fonts fc-list : family | grep -Eiq 'IPA|Gothic|CJK|VL '; then
   vd_fail "the private font setup $fonts still shows a Japanese face"
 fi
-vd_start 1280x1024x24
+vd_start_x11 1280x1024x24
 vd_launch "$run_dir" "$program" FONTCONFIG_FILE="$fonts"
 window=$(vd_window)
 vd_check_caption "$window"

@@ -10,19 +10,27 @@
 #include <utility>
 #include <vector>
 
+#include "experiment/trajectory.h"
 #include "form_fixture.h"
 #include "modal_guard.h"
 #include "platform/handler_guard.h"
 #include "platform/label_widget.h"
 #include "platform/picture_area.h"
 #include "platform/qt_dialogs.h"
+#include "platform/qt_text.h"
 #include "platform/runtime_error.h"
 #include "platform/text_box_widget.h"
+#include "ui/form1_layout.h"
 
 namespace {
 
-const QString kLabelPrefix = QStringLiteral("     \uFF4E\uFF1D");
-const QString kPromptTitle = QStringLiteral("\u3000Problem of (3x+1)");
+using platform::toQString;
+
+// The texts as the code that shows them has them: these tests check where they appear, not what
+// they say.
+const QString kLabelPrefix = toQString(experiment::kLabelPrefix);
+const QString kPromptTitle = toQString(experiment::kPromptTitle);
+const QString kPromptMessage = toQString(experiment::kPromptMessage);
 
 // The trajectory after the start, each value after one blank, computed in 64-bit integers.
 QString trajectoryText(std::int64_t n) {
@@ -145,9 +153,7 @@ void Form1CommandsTest::experimentAsksUntilAnAcceptedStart() {
   QCOMPARE(seenAtPrompt, QStringList(answers.size(), QStringLiteral("|")));
   for (const test_support::SeenDialog& prompt : guard.seen()) {
     QCOMPARE(prompt.title, kPromptTitle);
-    QCOMPARE(
-        prompt.message,
-        QStringLiteral("Please enter an integer between 3 and 10000000 in half-width characters."));
+    QCOMPARE(prompt.message, kPromptMessage);
   }
   QCOMPARE(form.label1().text(), kLabelPrefix + QStringLiteral(" 27"));
   const QString trajectory = shownText(form);
@@ -225,10 +231,10 @@ void Form1CommandsTest::exitSaysGoodbyeAndEndsWithStatusZero() {
   std::size_t setsBeforeTheBox = 0;
   guard.expect(QStringLiteral("messageBox"), [&](QWidget& box) {
     setsBeforeTheBox = chime.sets.size();
-    QCOMPARE(box.windowTitle(), QStringLiteral(" Problem of (3x+1)"));
+    QCOMPARE(box.windowTitle(), toQString(ui::kExitTitle));
     auto* message = qobject_cast<QMessageBox*>(&box);
     QVERIFY(message != nullptr);
-    QCOMPARE(message->text(), QStringLiteral("This software will exit."));
+    QCOMPARE(message->text(), toQString(ui::kExitMessage));
     QCOMPARE(message->buttons().size(), 1);
     QVERIFY(!shown.programEnd->ended());  // not before the answer
     QTest::keyClick(&box, Qt::Key_Return);
