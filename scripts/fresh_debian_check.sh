@@ -40,6 +40,13 @@ main() {
   set_up=$cache/$release-setup-$setup_key.tar
   root=$cache/$release-root
 
+  # One check of a release at a time per cache: another would remove this one's root under it.
+  exec {lock}>"$cache/$release.lock"
+  if ! flock --nonblock "$lock"; then
+    say "waiting for the other check of $release that uses $cache"
+    flock "$lock"
+  fi
+
   if [ ! -f "$base" ]; then
     say "making the bare root"
     mmdebstrap --variant=minbase --include=git,ca-certificates --format=tar "$release" "$base.part" \
@@ -49,12 +56,8 @@ main() {
     mv "$base.part" "$base"
   fi
 
-  # The mounts of a run live in a mount namespace of its own and end with it; were one left, the
-  # removal below would reach into the machine's /dev.
-  if grep -q " $root/" /proc/mounts; then
-    echo "fresh_debian_check: something is still mounted under $root; not removing it" >&2
-    exit 1
-  fi
+  # The mounts of a run (/dev among them) live in a mount namespace of its own and end with it, so
+  # this removes the root's own files only.
   rm -rf "$root"
   mkdir -p "$root"
   if [ -f "$set_up" ]; then
