@@ -153,13 +153,13 @@ class BareStream {
   }
 
   double press() {
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave_.sampleRate),
-                              static_cast<std::uint8_t>(wave_.channels)};
+    const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave_.sampleRate),
+                                static_cast<std::uint8_t>(wave_.channels)};
     const std::size_t bytes = wave_.samples.size() * sizeof(std::int16_t);
-    const pa_buffer_attr attributes = sound::cueBufferAttributes(spec, bytes);
+    const pa_buffer_attr attributes = sound::cueBufferAttributes(format, bytes);
     const auto started = Clock::now();
     pa_threaded_mainloop_lock(loop_);
-    pa_stream* stream = pa_stream_new(context_, "floor", &spec, nullptr);
+    pa_stream* stream = pa_stream_new(context_, "floor", &format, nullptr);
     pa_stream_set_state_callback(stream, fill, this);
     pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_NOFLAGS, nullptr, nullptr);
     pa_threaded_mainloop_unlock(loop_);

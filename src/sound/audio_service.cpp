@@ -67,9 +67,9 @@ AudioService::State stateOf(bool ready, bool good) {
 
 }  // namespace
 
-pa_buffer_attr cueBufferAttributes(const pa_sample_spec& spec, std::size_t bytes) {
-  const std::size_t most = pa_usec_to_bytes(4 * PA_USEC_PER_SEC, &spec);
-  const std::size_t start = pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec);
+pa_buffer_attr cueBufferAttributes(const pa_sample_spec& format, std::size_t bytes) {
+  const std::size_t most = pa_usec_to_bytes(4 * PA_USEC_PER_SEC, &format);
+  const std::size_t start = pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &format);
   pa_buffer_attr attributes{};
   attributes.maxlength = attributes.minreq = attributes.fragsize = UINT32_MAX;  // the service's
   attributes.tlength = static_cast<std::uint32_t>(std::min(bytes, most));
@@ -124,21 +124,21 @@ void AudioService::disconnect() {
   context_ = nullptr;
 }
 
-bool AudioService::openStream(const pa_sample_spec& spec, std::size_t bytes,
+bool AudioService::openStream(const pa_sample_spec& format, std::size_t bytes,
                               const std::string& name) {
   closeStream();
   if (connection() != State::kReady) return false;
   Locked lock(loop_);
   pa_proplist* properties = pa_proplist_new();
   pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
-  stream_ = pa_stream_new_with_proplist(context_, name.c_str(), &spec, nullptr, properties);
+  stream_ = pa_stream_new_with_proplist(context_, name.c_str(), &format, nullptr, properties);
   pa_proplist_free(properties);
   if (stream_ == nullptr) return false;
   pa_stream_set_state_callback(
       stream_, [](pa_stream*, void* poster) { Poster::post(poster); }, poster_.get());
   pa_stream_set_write_callback(
       stream_, [](pa_stream*, std::size_t, void* poster) { Poster::post(poster); }, poster_.get());
-  const pa_buffer_attr attributes = cueBufferAttributes(spec, bytes);
+  const pa_buffer_attr attributes = cueBufferAttributes(format, bytes);
   pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_NOFLAGS, nullptr, nullptr);
   return true;
 }

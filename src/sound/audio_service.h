@@ -16,7 +16,7 @@ namespace sound {
 
 // How a chime's stream buffers: the service is asked to take the whole chime at once (it may take
 // less, and asks for the rest as it plays), and playing starts once its first 10 ms are there.
-pa_buffer_attr cueBufferAttributes(const pa_sample_spec& spec, std::size_t bytes);
+pa_buffer_attr cueBufferAttributes(const pa_sample_spec& format, std::size_t bytes);
 
 // The audio service, reached through libpulse's asynchronous API: one threaded mainloop for this
 // object's life, one connection, at most one stream. Every call is made on the thread that made
@@ -45,7 +45,7 @@ class AudioService {
 
   // Opens a playback stream of `bytes` of samples, on a ready connection; false if the library
   // refused the format.
-  bool openStream(const pa_sample_spec& spec, std::size_t bytes, const std::string& name);
+  bool openStream(const pa_sample_spec& format, std::size_t bytes, const std::string& name);
   State stream() const;
   // Hands a ready stream as much of the bytes as it asks for now; returns how many that was.
   std::size_t write(const void* data, std::size_t bytes);

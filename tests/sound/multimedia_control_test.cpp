@@ -101,17 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                  DeviceError::kNoAudioDevice}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
-TEST(Control, PlayCueGoesThroughWhateverTheFile) {
-  ScratchFolder folder;
-  MultimediaControl control;
-  for (CueFile file : {CueFile::kMissing, CueFile::kTruncated, CueFile::kInitChime}) {
-    sound_test::placeCueFile(folder.path(), sound::kInitCue, file);
-    EXPECT_NO_THROW(sound::playCue(control, sound::kInitCue));
-    sound_test::runEventLoopUntil([&] { return !control.isPlaying(); }, std::chrono::seconds(2));
-    EXPECT_NE(control.error(), DeviceError::kNone);
-  }
-}
-
 TEST(Control, RefusesPropertiesItDoesNotHave) {
   MultimediaControl control;
   for (int id : {0, 1, 21, 24, -1, 1000}) {
