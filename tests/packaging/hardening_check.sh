@@ -75,10 +75,10 @@ for file in "$@"; do
   [ -n "$stack" ] && ! grep -qE ' RWE ' <<<"$stack" && ok=yes
   judge "$file" "stack not executable" $ok "${stack:-no GNU_STACK segment}"
 
-  paths=$(grep -E '\((RUNPATH|RPATH)\)' <<<"$dynamic" || true)
+  paths=$(grep -oE '\((RUNPATH|RPATH)\).*' <<<"$dynamic" || true)
   ok=no
   [ -z "$paths" ] && ok=yes
-  judge "$file" "no RUNPATH or RPATH" $ok "$(sed 's/^ *0x[0-9a-f]* //' <<<"$paths")"
+  judge "$file" "no RUNPATH or RPATH" $ok "$paths"
 done
 
 if [ -z "$compile_commands" ]; then
