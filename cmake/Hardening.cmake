@@ -15,7 +15,7 @@ include(CheckLinkerFlag)
 include(CheckPIESupported)
 
 # The program finds its audio module from its own path, so nothing installed needs a search path
-# of its own; the build tree keeps its RUNPATH.
+# of its own; the build tree may keep one.
 set(CMAKE_SKIP_INSTALL_RPATH ON)
 
 string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
