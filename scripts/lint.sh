@@ -16,6 +16,19 @@ case "${1:-}" in
     ;;
 esac
 
+# Without its tools lint could only call every file wrong: name what is missing instead.
+# One clang-format on every release (Debian 12 and 13 both have 19): each version lays out some
+# code its own way, and no setting in .clang-format makes two of them agree on all of it.
+clang_format=clang-format-19
+missing=()
+for tool in $clang_format shellcheck git; do
+  command -v "$tool" >/dev/null || missing+=("$tool")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "lint: not installed: ${missing[*]} (bash scripts/setup.sh test installs what lint needs)" >&2
+  exit 1
+fi
+
 status=0
 problem() {  # FILE RULE
   echo "$1: $2"
@@ -23,9 +36,6 @@ problem() {  # FILE RULE
 }
 
 # --- clang-format ------------------------------------------------------------------------------
-# One version on every release (Debian 12 and 13 both have 19): each version lays out some code
-# its own way, and no setting in .clang-format makes two of them agree on all of it.
-clang_format=clang-format-19
 mapfile -t cxx_files < <(git ls-files '*.cpp' '*.h')
 if [ $fix = yes ]; then $clang_format -i "${cxx_files[@]}"; fi
 for file in "${cxx_files[@]}"; do
@@ -50,32 +60,22 @@ for file in "${shell_files[@]}"; do
 done
 
 # --- layers ------------------------------------------------------------------------------------
-# Where a project include "layer/file.h" may come from, by the folder of the including file.
-# The build gives each library only the include roots it may use; this repeats the rule for what
-# no compiler sees (a header nobody in its layer includes, a relative path) and names the rule.
-declare -A may_use=(
-  [src/experiment]="src/experiment src/platform/api"
-  [src/platform/api]="src/platform/api"
-  [src/platform/qt]="src/platform/api src/platform/qt"
-  [src/sound]="src/platform/api src/platform/qt src/sound"
-  [src/ui]="src/experiment src/platform/api src/platform/qt src/sound src/ui"
-)
-# Folders that may use nothing but the standard library besides those includes.
-standard_only="src/experiment src/platform/api"
-
-# The folders a "layer/file.h" may name: the runtime layer keeps two, under one name.
-folders_named() {
-  case "$1" in
-    platform) echo "src/platform/api src/platform/qt" ;;
-    *) echo "src/$1" ;;
-  esac
-}
+# Where a project include "name/file.h" may come from, by the folder of the including file, as
+# cmake/layers.txt says; the build reads the same table. The build gives each library only the
+# include roots it may use; this checks what no compiler sees (a header nobody in its layer
+# includes, a relative path) and names the rule.
+declare -A layer_name may_use standard_only
+while read -r folder name standard uses; do
+  layer_name[$folder]=$name
+  may_use[$folder]="$folder${uses:+ $uses}"
+  standard_only[$folder]=$standard
+done < <(grep '^src/' cmake/layers.txt)
 
 resolves() {  # INCLUDE FOLDER...: whether the include is a file of one of the folders
   local include=$1 folder
   shift
-  for folder in $(folders_named "${include%%/*}"); do
-    [[ " $* " == *" $folder "* ]] && [ -f "$folder/${include#*/}" ] && return 0
+  for folder in "$@"; do
+    [ "${layer_name[$folder]:-}" = "${include%%/*}" ] && [ -f "$folder/${include#*/}" ] && return 0
   done
   return 1
 }
@@ -93,7 +93,7 @@ for folder in "${!may_use[@]}"; do
           ;;
       esac
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-    if [[ " $standard_only " == *" $folder "* ]]; then
+    if [ "${standard_only[$folder]}" = yes ]; then
       while IFS= read -r include; do
         [[ "$include" =~ ^[a-z_]+$ ]] ||
           problem "$file" "layers: $folder uses the standard library only, not <$include>"
@@ -102,13 +102,10 @@ for folder in "${!may_use[@]}"; do
   done < <(git ls-files "$folder" | grep -E '\.(cpp|h)$' | grep -v "^$folder/.*/" || true)
 done
 
-# Every source file belongs to a layer the rules above name.
+# Every source file belongs to a layer the table names.
 while IFS= read -r file; do
-  known=no
-  for folder in "${!may_use[@]}"; do
-    [ "$(dirname "$file")" = "$folder" ] && known=yes
-  done
-  [ $known = yes ] || problem "$file" "layers: src/$(dirname "${file#src/}") is not a layer lint.sh knows"
+  [ -n "${may_use[$(dirname "$file")]:-}" ] ||
+    problem "$file" "layers: $(dirname "$file") is not a layer of cmake/layers.txt"
 done < <(git ls-files 'src/*.cpp' 'src/*.h')
 
 if [ $status -eq 0 ]; then echo "lint: clean"; fi

@@ -5,7 +5,9 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -25,9 +27,12 @@ std::vector<std::string> splitCandidates(const std::string& candidateList) {
   while (!rest.empty()) {
     const std::size_t end = rest.find(';');
     std::string_view candidate = rest.substr(0, end);
-    // "name:option=value,...": only the name chooses the plugin.
+    // "name:option=value,...": only the name chooses the plugin, in any case.
     candidate = candidate.substr(0, candidate.find(':'));
-    if (!candidate.empty()) names.emplace_back(candidate);
+    if (!candidate.empty()) {
+      std::string& name = names.emplace_back(candidate);
+      std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
+    }
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
@@ -38,6 +43,29 @@ std::vector<std::string> splitCandidates(const std::string& candidateList) {
 std::vector<std::string> sessionCandidates(const EnvironmentLookup& environment) {
   if (environment("XDG_SESSION_TYPE").value_or("") == "wayland") return {"wayland", "xcb"};
   return {"xcb"};
+}
+
+// The platform list the arguments choose, read as QGuiApplication reads them: an option it knows
+// that takes a value takes the next argument whatever it looks like, so "-qwindowtitle -platform"
+// chooses nothing, and "-platform=NAME" is none of its forms: Qt passes it on to the program
+// unread. "-geometry", "-title" and "-icon" are Qt's only while the platform so far is xcb.
+std::optional<std::string> platformFromArguments(const std::vector<std::string>& arguments,
+                                                 std::string platformSoFar) {
+  constexpr std::array<std::string_view, 6> kValueOptions = {
+      "-platform",        "-platformpluginpath", "-platformtheme",
+      "-qwindowgeometry", "-qwindowtitle",       "-qwindowicon"};
+  constexpr std::array<std::string_view, 3> kX11ValueOptions = {"-geometry", "-title", "-icon"};
+  std::optional<std::string> chosen;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string_view option = arguments[i];
+    if (option.starts_with("--")) option.remove_prefix(1);
+    const bool takesValue = std::ranges::find(kValueOptions, option) != kValueOptions.end() ||
+                            (platformSoFar.starts_with("xcb") &&
+                             std::ranges::find(kX11ValueOptions, option) != kX11ValueOptions.end());
+    if (!takesValue || ++i == arguments.size()) continue;
+    if (option == "-platform") chosen = platformSoFar = arguments[i];
+  }
+  return chosen;
 }
 
 DisplayCheck checkX11(const EnvironmentLookup& environment) {
@@ -85,14 +113,19 @@ DisplayCheck checkCandidate(const std::string& name, const EnvironmentLookup& en
 }  // namespace
 
 DisplayCheck checkDisplay(const EnvironmentLookup& environment,
-                          const std::optional<std::string>& platformArgument) {
-  std::vector<std::string> candidates;
-  if (platformArgument) {
-    candidates = splitCandidates(*platformArgument);
-  } else if (const auto variable = environment("QT_QPA_PLATFORM")) {
-    candidates = splitCandidates(*variable);
+                          const std::vector<std::string>& arguments) {
+  // Qt reads an empty QT_QPA_PLATFORM as unset.
+  const std::string variable = environment("QT_QPA_PLATFORM").value_or("");
+  const std::vector<std::string> session = sessionCandidates(environment);
+  std::vector<std::string> candidates = session;
+  if (const auto argument =
+          platformFromArguments(arguments, variable.empty() ? session.front() : variable)) {
+    candidates = splitCandidates(*argument);
+    if (candidates.empty()) return {false, "-platform names no platform"};
+  } else if (!variable.empty()) {
+    candidates = splitCandidates(variable);
+    if (candidates.empty()) return {false, "QT_QPA_PLATFORM names no platform"};
   }
-  if (candidates.empty()) candidates = sessionCandidates(environment);
 
   // Qt falls back from one candidate to the next, so one that can be opened is enough.
   std::string problems;

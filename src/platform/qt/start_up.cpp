@@ -1,12 +1,13 @@
 #include "platform/start_up.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/display_check.h"
 #include "platform/handler_guard.h"
@@ -14,19 +15,6 @@
 namespace platform {
 
 namespace {
-
-// The window system Qt's own "-platform" argument names, if given ("-platform x" or
-// "-platform=x").
-std::optional<std::string> platformArgument(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if ((argument == "-platform" || argument == "--platform") && i + 1 < argc) return argv[i + 1];
-    for (std::string_view prefix : {"-platform=", "--platform="}) {
-      if (argument.starts_with(prefix)) return std::string(argument.substr(prefix.size()));
-    }
-  }
-  return std::nullopt;
-}
 
 std::string programName(char** argv) {
   if (argv == nullptr || argv[0] == nullptr || argv[0][0] == '\0') return "collatz";
@@ -37,7 +25,8 @@ std::string programName(char** argv) {
 }  // namespace
 
 int startUp(int& argc, char** argv, const WindowFactory& createWindow) {
-  const DisplayCheck display = checkDisplay(processEnvironment, platformArgument(argc, argv));
+  const DisplayCheck display = checkDisplay(
+      processEnvironment, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
   if (!display.ok) {
     std::cerr << programName(argv) << ": no display could be opened (" << display.problem
               << "); run it on a desktop, or set DISPLAY to a running X server, for example a "
