@@ -58,6 +58,7 @@ declare -A may_use=(
   [src/platform/api]="src/platform/api"
   [src/platform/qt]="src/platform/api src/platform/qt"
   [src/sound]="src/platform/api src/platform/qt src/sound"
+  [src/sound/module]="src/platform/api src/sound"
   [src/ui]="src/experiment src/platform/api src/platform/qt src/sound src/ui"
 )
 # Folders that may use nothing but the standard library besides those includes.
