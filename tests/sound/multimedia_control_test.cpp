@@ -54,6 +54,8 @@ TEST_P(ControlOpening, SucceedsAsAPropertySetAndRecordsWhatHappened) {
   EXPECT_EQ(control.isOpen(), row.afterOpen == DeviceError::kNone);
   if (row.afterOpen != DeviceError::kNone) {
     EXPECT_NE(control.errorText().find("pinpon.wav"), std::string::npos) << control.errorText();
+  }
+  if (*row.says != '\0') {
     EXPECT_NE(control.errorText().find(row.says), std::string::npos) << control.errorText();
   }
 
@@ -110,7 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"ExtensibleAdpcm", CueFile::kExtensibleAdpcm, DeviceError::kEncodingRefused,
                  DeviceError::kEncodingRefused, "(extensible, MS ADPCM)"},
         FileCase{"FormatChunkCutShort", CueFile::kShortFormat, DeviceError::kFileDamaged,
-                 DeviceError::kFileDamaged, "(format chunk of 14 bytes)"}),
+                 DeviceError::kFileDamaged, "(format chunk of 14 bytes)"},
+        FileCase{"EndlessList", CueFile::kEndlessList, DeviceError::kFileDamaged,
+                 DeviceError::kFileDamaged}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 TEST(Control, RefusesPropertiesItDoesNotHave) {

@@ -5,18 +5,30 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "sound/module/wave_header.h"
 
 namespace sound {
 namespace {
 
-// The file's bytes, read by the audio file library as it would read a file.
+// What the audio file library reads as the file: a header written from the checked chunks, then
+// the samples, in place in the file's bytes.
 struct Memory {
   std::string bytes;
+  std::string header;
+  std::string_view samples;
   sf_count_t at = 0;
 
-  sf_count_t size() const { return static_cast<sf_count_t>(bytes.size()); }
+  sf_count_t size() const { return static_cast<sf_count_t>(header.size() + samples.size()); }
+  // Copies up to `count` bytes from `from` on out of one of the two parts.
+  static sf_count_t copy(std::string_view part, sf_count_t from, void* into, sf_count_t count) {
+    const auto length = static_cast<sf_count_t>(part.size());
+    if (from >= length) return 0;
+    const sf_count_t n = std::min(count, length - from);
+    std::memcpy(into, part.data() + from, static_cast<std::size_t>(n));
+    return n;
+  }
 };
 
 sf_count_t memoryLength(void* memory) { return static_cast<Memory*>(memory)->size(); }
@@ -31,9 +43,11 @@ sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
 
 sf_count_t memoryRead(void* into, sf_count_t count, void* user) {
   auto& memory = *static_cast<Memory*>(user);
-  if (count <= 0 || memory.at >= memory.size()) return 0;
-  const sf_count_t n = std::min(count, memory.size() - memory.at);
-  std::memcpy(into, memory.bytes.data() + memory.at, static_cast<std::size_t>(n));
+  if (count <= 0) return 0;
+  const auto headerSize = static_cast<sf_count_t>(memory.header.size());
+  sf_count_t n = Memory::copy(memory.header, memory.at, into, count);
+  n += Memory::copy(memory.samples, std::max<sf_count_t>(0, memory.at + n - headerSize),
+                    static_cast<char*>(into) + n, count - n);
   memory.at += n;
   return n;
 }
@@ -61,7 +75,7 @@ bool acceptedEncoding(int format) {
   }
 }
 
-// The library's name for a major format or an encoding.
+// The library's name for an encoding.
 std::string formatName(int format) {
   SF_FORMAT_INFO info{};
   info.format = format;
@@ -109,17 +123,15 @@ WaveDecoder::WaveDecoder(std::string bytes) : file_(std::make_unique<File>()) {
 }
 
 void WaveDecoder::open() {
-  HeaderCheck header = checkWaveHeader(file_->memory.bytes);
-  if (header.error != DeviceError::kNone) return fail(header.error, std::move(header.detail));
+  WaveChunks chunks = checkWaveHeader(file_->memory.bytes);
+  if (chunks.error != DeviceError::kNone) return fail(chunks.error, std::move(chunks.detail));
+  file_->memory.header = plainHeader(chunks);
+  file_->memory.samples = chunks.samples;
   static SF_VIRTUAL_IO memoryIo{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
   file_->sound = sf_open_virtual(&memoryIo, SFM_READ, &file_->info, &file_->memory);
   const SF_INFO& info = file_->info;
   // Past the header check, a file the library cannot read is a damaged wave file.
   if (file_->sound == nullptr) return fail(DeviceError::kFileDamaged, sf_strerror(nullptr));
-  const int major = info.format & SF_FORMAT_TYPEMASK;
-  if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) {
-    return fail(DeviceError::kNotWaveFile, formatName(major));
-  }
   if (!acceptedEncoding(info.format)) {
     return fail(DeviceError::kEncodingRefused, formatName(info.format & SF_FORMAT_SUBMASK));
   }

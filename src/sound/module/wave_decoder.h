@@ -28,10 +28,10 @@ inline constexpr std::uintmax_t kMaxDecodedSamples = 4u << 20;
 inline constexpr int kMinPlayableRate = 1000;
 inline constexpr int kMaxPlayableRate = 384000;
 
-// Decodes one wave file (RIFF WAVE or WAVE_FORMAT_EXTENSIBLE) from its bytes in memory, a slice
-// at a time, so that no slice holds its caller for long. Making one checks the header
-// (checkWaveHeader) before the audio file library sees a byte, then has the library read the
-// header; error() says if either refused it.
+// Decodes one wave file (RIFF, RIFX or RF64 WAVE, WAVE_FORMAT_EXTENSIBLE too) from its bytes in
+// memory, a slice at a time, so that no slice holds its caller for long. Making one checks the
+// file's chunks (checkWaveHeader) before the audio file library sees a byte, then has the library
+// read the checked format and data chunks alone (plainHeader); error() says if either refused it.
 class WaveDecoder {
  public:
   explicit WaveDecoder(std::string bytes);

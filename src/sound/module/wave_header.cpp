@@ -11,9 +11,10 @@ constexpr std::uint32_t kFloat = 0x0003;
 constexpr std::uint32_t kALaw = 0x0006;
 constexpr std::uint32_t kMuLaw = 0x0007;
 constexpr std::uint32_t kExtensible = 0xFFFE;
-constexpr std::size_t kFormatBytes = 16;  // tag, channels, rate, bytes a second, block, bits
-constexpr std::size_t kExtensibleBytes =
-    40;  // and the extension's size, valid bits, channel mask, sub-format
+// A format chunk's fields: tag, channels, rate, bytes a second, block size, bits a sample; and in
+// an extensible one, then the extension's size, valid bits, channel mask and sub-format.
+constexpr std::size_t kFormatBytes = 16;
+constexpr std::size_t kExtensibleBytes = 40;
 
 // What follows the sub-format's tag in every sub-format GUID that stands for a plain format tag.
 constexpr std::string_view kGuidTail("\x80\x00\x00\xAA\x00\x38\x9B\x71", 8);
@@ -77,11 +78,19 @@ bool accepted(std::uint32_t tag, std::uint32_t bits) {
   }
 }
 
-HeaderCheck damaged(std::string detail) { return {DeviceError::kFileDamaged, std::move(detail)}; }
+WaveChunks refusal(DeviceError error, std::string detail) {
+  WaveChunks refused;
+  refused.error = error;
+  refused.detail = std::move(detail);
+  return refused;
+}
 
-// The encoding the format chunk's body names, checked.
-HeaderCheck checkFormat(const Numbers& body) {
-  if (body.bytes.size() < kFormatBytes) return damaged("format chunk cut short");
+WaveChunks damaged(std::string detail) {
+  return refusal(DeviceError::kFileDamaged, std::move(detail));
+}
+
+// Why a format chunk's body (of kFormatBytes at least) names an encoding that is not decoded.
+WaveChunks checkFormat(const Numbers& body) {
   std::uint32_t tag = body.at(0, 2);
   const std::uint32_t bits = body.at(14, 2);
   std::string prefix;
@@ -93,45 +102,73 @@ HeaderCheck checkFormat(const Numbers& body) {
     tag = body.at(24, 4);
     if (tag > 0xFFFF || body.at(28, 2) != 0 || body.at(30, 2) != 0x0010 ||
         body.bytes.substr(32, 8) != kGuidTail) {
-      return {DeviceError::kEncodingRefused, prefix + "unknown sub-format"};
+      return refusal(DeviceError::kEncodingRefused, prefix + "unknown sub-format");
     }
   }
-  if (!accepted(tag, bits))
-    return {DeviceError::kEncodingRefused, prefix + encodingName(tag, bits)};
+  if (!accepted(tag, bits)) {
+    return refusal(DeviceError::kEncodingRefused, prefix + encodingName(tag, bits));
+  }
   return {};
+}
+
+void putSize(std::string& out, std::size_t size, bool bigEndian) {
+  for (int i = 0; i < 4; ++i) {
+    out.push_back(static_cast<char>(size >> (8 * (bigEndian ? 3 - i : i)) & 0xFF));
+  }
 }
 
 }  // namespace
 
-HeaderCheck checkWaveHeader(std::string_view bytes) {
+WaveChunks checkWaveHeader(std::string_view bytes) {
   const std::string_view id = bytes.substr(0, 4);
   if (id != "RIFF" && id != "RIFX" && id != "RF64") {
     // A file cut off inside its very first word began like a wave file.
     if (!id.empty() && id.size() < 4 && std::string_view("RIFF").starts_with(id)) {
       return damaged("cut short in its header");
     }
-    return {DeviceError::kNotWaveFile, "no RIFF, RIFX or RF64 header"};
+    return refusal(DeviceError::kNotWaveFile, "no RIFF, RIFX or RF64 header");
   }
   if (bytes.size() < 12) return damaged("cut short in its header");
-  if (bytes.substr(8, 4) != "WAVE")
-    return {DeviceError::kNotWaveFile, "a RIFF file of another kind"};
-  const Numbers numbers{bytes, id == "RIFX"};
-  // The chunks before the format chunk. Each must be of even size: where an odd one ends, readers
-  // disagree on whether a pad byte follows, and so on which format chunk comes next.
-  for (std::size_t at = 12; bytes.size() - at >= 8;) {
-    const std::string_view chunk = bytes.substr(at, 4);
-    const std::uint32_t size = numbers.at(at + 4, 4);
-    const std::size_t left = bytes.size() - at - 8;
-    if (chunk == "fmt ") {
-      if (size < kFormatBytes) return damaged("format chunk of " + std::to_string(size) + " bytes");
-      if (size > left) return damaged("format chunk cut short");
-      return checkFormat({bytes.substr(at + 8, size), numbers.bigEndian});
-    }
-    if (size % 2 != 0) return damaged("a chunk of odd size before the format chunk");
-    if (size > left) break;
-    at += 8 + size;
+  if (bytes.substr(8, 4) != "WAVE") {
+    return refusal(DeviceError::kNotWaveFile, "a RIFF file of another kind");
   }
-  return damaged("no format chunk");
+  WaveChunks found;
+  found.bigEndian = id == "RIFX";
+  const Numbers numbers{bytes, found.bigEndian};
+  // Chunk by chunk, each padded to an even size, up to the data chunk; a size that runs past the
+  // end ends the walk, and a data chunk cut short holds what the bytes hold.
+  for (std::size_t at = 12; at + 8 <= bytes.size();) {
+    const std::string_view chunk = bytes.substr(at, 4);
+    const std::size_t size = numbers.at(at + 4, 4);
+    const std::string_view body = bytes.substr(at + 8, size);
+    if (chunk == "fmt " && found.format.empty()) {
+      if (size < kFormatBytes) return damaged("format chunk of " + std::to_string(size) + " bytes");
+      if (body.size() < size) return damaged("format chunk cut short");
+      WaveChunks refused = checkFormat({body, found.bigEndian});
+      if (refused.error != DeviceError::kNone) return refused;
+      found.format = body;
+    } else if (chunk == "data") {
+      if (found.format.empty()) return damaged("sound data before the format chunk");
+      found.samples = body;
+      return found;
+    }
+    if (body.size() < size) break;
+    at += 8 + size + size % 2;
+  }
+  return damaged(found.format.empty() ? "no format chunk" : "no data chunk");
+}
+
+std::string plainHeader(const WaveChunks& chunks) {
+  const std::size_t formatSize = chunks.format.size() + chunks.format.size() % 2;
+  std::string header = chunks.bigEndian ? "RIFX" : "RIFF";
+  putSize(header, 4 + 8 + formatSize + 8 + chunks.samples.size(), chunks.bigEndian);
+  header += "WAVEfmt ";
+  putSize(header, chunks.format.size(), chunks.bigEndian);
+  header += chunks.format;
+  header.resize(header.size() + formatSize - chunks.format.size(), '\0');
+  header += "data";
+  putSize(header, chunks.samples.size(), chunks.bigEndian);
+  return header;
 }
 
 }  // namespace sound

@@ -187,6 +187,19 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
       bytes[4] = static_cast<char>(bytes[4] - 2);
       return writeBytes(path, bytes);
     }
+    case CueFile::kEndlessList: {
+      // Before the samples, a list of 1.4 GB holding a sub-chunk of almost 4 GiB.
+      std::string bytes = waveBytes({1, 16, 1, 8000}, std::vector<double>(100, 0.5));
+      std::string list = "LIST";
+      put(list, 0x57006164, 4);
+      list += "JUNK";
+      put(list, 0xFFFFFFF7, 4);
+      bytes.insert(36, list);
+      std::string riffSize;
+      put(riffSize, bytes.size() - 8, 4);
+      bytes.replace(4, 4, riffSize);
+      return writeBytes(path, bytes);
+    }
   }
 }
 

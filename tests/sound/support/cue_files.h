@@ -37,6 +37,7 @@ enum class CueFile {
   kGsm610,
   kExtensibleAdpcm,  // WAVE_FORMAT_EXTENSIBLE with MS ADPCM as its sub-format
   kShortFormat,      // a format chunk of 14 bytes, too short for the bits a sample has
+  kEndlessList,      // a list chunk that libsndfile 1.2 reads on for ever
 };
 
 // How a wave file lays out its samples, for files written byte by byte as other programs write
