@@ -18,17 +18,16 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "sound/audio_service.h"
-#include "sound/cue_library.h"
 #include "sound/cue_player.h"
+#include "sound/module/audio_service.h"
+#include "sound/module/cue_library.h"
+#include "sound/module/wave_decoder.h"
 #include "sound/multimedia_control.h"
-#include "sound/wave_decoder.h"
 #include "support/cue_files.h"
 #include "support/event_pump.h"
 #include "support/private_audio_server.h"
@@ -240,14 +239,10 @@ void BM_DecodeSlice(benchmark::State& state) {
   const sound_test::WaveLayout& layout = layouts[state.range(0)];
   const std::size_t frameBytes = static_cast<std::size_t>(layout.channels * layout.bits / 8);
   const std::vector<double> signal((sound::kMaxWaveFileBytes - 4096) / frameBytes, 0.25);
-  sound_test::ScratchFolder folder;
-  {
-    std::ofstream out("largest.wav", std::ios::binary);
-    out << sound_test::waveBytes(layout, signal);
-  }
+  const std::string bytes = sound_test::waveBytes(layout, signal);
   std::vector<double> sliceMicros;
   for (auto _ : state) {
-    sound::WaveDecoder decoder("largest.wav");
+    sound::WaveDecoder decoder(bytes);
     for (bool done = false; !done;) {
       const auto before = Clock::now();
       done = decoder.step(sound::kSliceSamples);

@@ -75,7 +75,11 @@ resolves() {  # INCLUDE FOLDER...: whether the include is a file of one of the f
   local include=$1 folder
   shift
   for folder in "$@"; do
-    [ "${layer_name[$folder]:-}" = "${include%%/*}" ] && [ -f "$folder/${include#*/}" ] && return 0
+    # "name/file.h" names a file of the folder itself; a layer in a subfolder has a name of its own.
+    local name=${layer_name[$folder]:-} file
+    [ -n "$name" ] || continue
+    file=${include#"$name"/}
+    [ "$file" != "$include" ] && [[ $file != */* ]] && [ -f "$folder/$file" ] && return 0
   done
   return 1
 }

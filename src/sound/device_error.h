@@ -19,6 +19,7 @@ enum class DeviceError {
   kNoAudioDevice,      // no audio output at all (no device, or no audio server)
   kAudioDeviceFailed,  // the output refused the stream or failed while playing
   kFormatNotPlayable,  // a wave file whose sample rate the output cannot play
+  kEncodingRefused,    // a wave file in an encoding the program does not decode (ADPCM, GSM...)
   kCueTooLate,         // the output did not answer in time; the chime was dropped, not played late
 };
 

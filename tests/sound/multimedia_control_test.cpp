@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "platform/runtime_error.h"
-#include "sound/cue_library.h"
 #include "sound/cue_player.h"
+#include "sound/module/cue_library.h"
 #include "support/cue_files.h"
 #include "support/direct_control.h"
 #include "support/event_pump.h"
@@ -31,6 +31,7 @@ struct FileCase {
   CueFile file;
   DeviceError afterOpen;   // the error state once "Open" has run
   DeviceError afterSound;  // and once "Sound" has run after it
+  const char* says = "";   // what the error text names besides the file
 };
 
 void PrintTo(const FileCase& row, std::ostream* out) { *out << row.name; }
@@ -53,6 +54,9 @@ TEST_P(ControlOpening, SucceedsAsAPropertySetAndRecordsWhatHappened) {
   EXPECT_EQ(control.isOpen(), row.afterOpen == DeviceError::kNone);
   if (row.afterOpen != DeviceError::kNone) {
     EXPECT_NE(control.errorText().find("pinpon.wav"), std::string::npos) << control.errorText();
+  }
+  if (*row.says != '\0') {
+    EXPECT_NE(control.errorText().find(row.says), std::string::npos) << control.errorText();
   }
 
   EXPECT_TRUE(command(control, "Sound").ok());
@@ -98,7 +102,19 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"TwoHundredChannels", CueFile::kManyChannels, DeviceError::kNone,
                  DeviceError::kNoAudioDevice},
         FileCase{"ZeroBlockAlign", CueFile::kZeroBlockAlign, DeviceError::kNone,
-                 DeviceError::kNoAudioDevice}),
+                 DeviceError::kNoAudioDevice},
+        FileCase{"MsAdpcm", CueFile::kMsAdpcm, DeviceError::kEncodingRefused,
+                 DeviceError::kEncodingRefused, "(MS ADPCM)"},
+        FileCase{"ImaAdpcm", CueFile::kImaAdpcm, DeviceError::kEncodingRefused,
+                 DeviceError::kEncodingRefused, "(IMA ADPCM)"},
+        FileCase{"Gsm610", CueFile::kGsm610, DeviceError::kEncodingRefused,
+                 DeviceError::kEncodingRefused, "(GSM 6.10)"},
+        FileCase{"ExtensibleAdpcm", CueFile::kExtensibleAdpcm, DeviceError::kEncodingRefused,
+                 DeviceError::kEncodingRefused, "(extensible, MS ADPCM)"},
+        FileCase{"FormatChunkCutShort", CueFile::kShortFormat, DeviceError::kFileDamaged,
+                 DeviceError::kFileDamaged, "(format chunk of 14 bytes)"},
+        FileCase{"EndlessList", CueFile::kEndlessList, DeviceError::kFileDamaged,
+                 DeviceError::kFileDamaged}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 TEST(Control, RefusesPropertiesItDoesNotHave) {

@@ -4,7 +4,9 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -37,8 +39,33 @@ void put(std::string& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// G.711 companding of one 16-bit sample: a sign, three bits of segment (where the magnitude's
+// highest bit lies) and four of step within that segment.
+int segmentOf(int magnitude, int lowest) {
+  int segment = 7;
+  for (int mask = 0x4000; (magnitude & mask) == 0 && segment > lowest; mask >>= 1) --segment;
+  return segment;
+}
+
+unsigned char muLaw(int sample) {
+  const int magnitude = std::min(std::abs(sample), 32635) + 0x84;
+  const int segment = segmentOf(magnitude, 0);
+  const int code = segment << 4 | ((magnitude >> (segment + 3)) & 0x0F);
+  return static_cast<unsigned char>(~((sample < 0 ? 0x80 : 0) | code));
+}
+
+unsigned char aLaw(int sample) {
+  const int magnitude = sample < 0 ? -sample - 1 : sample;
+  const int segment = magnitude < 256 ? 0 : segmentOf(magnitude, 1);
+  const int code = segment << 4 | ((magnitude >> (segment == 0 ? 4 : segment + 3)) & 0x0F);
+  return static_cast<unsigned char>((code | (sample < 0 ? 0 : 0x80)) ^ 0x55);
+}
+
 void putSample(std::string& out, double value, const WaveLayout& layout) {
-  if (layout.formatTag == 3 && layout.bits == 32) {
+  if (layout.formatTag == 6 || layout.formatTag == 7) {
+    const auto sample = static_cast<int>(std::lround(value * 32767.0));
+    out.push_back(static_cast<char>(layout.formatTag == 7 ? muLaw(sample) : aLaw(sample)));
+  } else if (layout.formatTag == 3 && layout.bits == 32) {
     const float f = static_cast<float>(value);
     out.append(reinterpret_cast<const char*>(&f), 4);
   } else if (layout.formatTag == 3) {
@@ -144,6 +171,35 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
     case CueFile::kZeroBlockAlign:
       return writeBytes(path,
                         waveBytes({1, 16, 2, 44100, false, 0}, std::vector<double>(100, 0.5)));
+    case CueFile::kMsAdpcm:
+      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, chimes::initChime());
+    case CueFile::kImaAdpcm:
+      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, chimes::initChime());
+    case CueFile::kGsm610:
+      return writeSound(path, SF_FORMAT_WAV | SF_FORMAT_GSM610, chimes::initChime());
+    case CueFile::kExtensibleAdpcm:
+      return writeBytes(path, waveBytes({2, 4, 1, 22050, true}, std::vector<double>(100, 0.5)));
+    case CueFile::kShortFormat: {
+      // The 16-byte format chunk without its last field, the bits a sample has.
+      std::string bytes = waveBytes({1, 16, 1, 44100}, std::vector<double>(100, 0.5));
+      bytes.erase(34, 2);
+      bytes[16] = 14;
+      bytes[4] = static_cast<char>(bytes[4] - 2);
+      return writeBytes(path, bytes);
+    }
+    case CueFile::kEndlessList: {
+      // Before the samples, a list of 1.4 GB holding a sub-chunk of almost 4 GiB.
+      std::string bytes = waveBytes({1, 16, 1, 8000}, std::vector<double>(100, 0.5));
+      std::string list = "LIST";
+      put(list, 0x57006164, 4);
+      list += "JUNK";
+      put(list, 0xFFFFFFF7, 4);
+      bytes.insert(36, list);
+      std::string riffSize;
+      put(riffSize, bytes.size() - 8, 4);
+      bytes.replace(4, 4, riffSize);
+      return writeBytes(path, bytes);
+    }
   }
 }
 

@@ -31,13 +31,20 @@ enum class CueFile {
   kFourGigahertz,   // a header saying 4,000,000,000 Hz
   kManyChannels,    // 200 channels
   kZeroBlockAlign,  // a header whose block size is zero
+  // Encodings that need a block decoder, refused before any decoding.
+  kMsAdpcm,
+  kImaAdpcm,
+  kGsm610,
+  kExtensibleAdpcm,  // WAVE_FORMAT_EXTENSIBLE with MS ADPCM as its sub-format
+  kShortFormat,      // a format chunk of 14 bytes, too short for the bits a sample has
+  kEndlessList,      // a list chunk that libsndfile 1.2 reads on for ever
 };
 
 // How a wave file lays out its samples, for files written byte by byte as other programs write
 // them rather than through the decoder's own library.
 struct WaveLayout {
-  int formatTag;  // 1: integer PCM, 3: IEEE floating point
-  int bits;       // 8 (unsigned), 16, 24, 32 or 64
+  int formatTag;  // 1: integer PCM, 3: IEEE floating point, 6: A-law, 7: µ-law
+  int bits;       // 8 (unsigned, or A-law and µ-law), 16, 24, 32 or 64
   int channels;
   std::uint32_t sampleRate;
   bool extensible = false;  // WAVE_FORMAT_EXTENSIBLE, with formatTag as its subformat

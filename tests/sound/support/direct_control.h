@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "sound/chime_device.h"
+#include "sound/module/chime_device.h"
 #include "sound/multimedia_control.h"
 
 namespace sound_test {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -9,12 +7,13 @@
 #include <vector>
 
 #include "sound/device_error.h"
+#include "sound/module/cue_reader.h"
 
 namespace sound {
 
 // A wave file decoded into memory as interleaved 16-bit samples at the file's own loudness: full
 // scale in the file is full scale here, whatever its encoding (integers of 8 to 32 bits, 32- or
-// 64-bit floating point). More than two channels are mixed down to two.
+// 64-bit floating point, µ-law, A-law). More than two channels are mixed down to two.
 struct DecodedWave {
   int sampleRate = 0;
   int channels = 0;
@@ -23,38 +22,19 @@ struct DecodedWave {
   std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
 };
 
-// What tells one version of a file from another without reading it.
-struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  std::int64_t modifiedNs = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-// The largest file "Open" reads: a chime lasts a second or two, under 3 MiB even as 64-bit
-// floating-point stereo at 96 kHz. The most samples it keeps: 4 Mi, 47 s of 44.1 kHz stereo.
-inline constexpr std::uintmax_t kMaxWaveFileBytes = 8u << 20;
+// The most samples a cue keeps: 4 Mi, 47 s of 44.1 kHz stereo.
 inline constexpr std::uintmax_t kMaxDecodedSamples = 4u << 20;
 // The sample rates accepted: what the audio service plays, down to the lowest any recording uses.
 inline constexpr int kMinPlayableRate = 1000;
 inline constexpr int kMaxPlayableRate = 384000;
 
-// What is under the name, found without opening it: its identity, or why it cannot be a cue
-// (missing, not a regular file, empty, too large).
-struct FileCheck {
-  DeviceError error = DeviceError::kNone;
-  std::string detail;
-  FileIdentity identity;
-};
-FileCheck checkCueFile(const std::filesystem::path& path);
-
-// Decodes one wave file (RIFF WAVE or WAVE_FORMAT_EXTENSIBLE) a slice at a time, so that no slice
-// holds its caller for long. Making one opens the file without blocking (a FIFO put there since
-// the check cannot hang it), checks it again and reads the header; error() says if that failed.
+// Decodes one wave file (RIFF, RIFX or RF64 WAVE, WAVE_FORMAT_EXTENSIBLE too) from its bytes in
+// memory, a slice at a time, so that no slice holds its caller for long. Making one checks the
+// file's chunks (checkWaveHeader) before the audio file library sees a byte, then has the library
+// read the checked format and data chunks alone (plainHeader); error() says if either refused it.
 class WaveDecoder {
  public:
-  explicit WaveDecoder(const std::filesystem::path& path);
+  explicit WaveDecoder(std::string bytes);
   ~WaveDecoder();
   WaveDecoder(const WaveDecoder&) = delete;
   WaveDecoder& operator=(const WaveDecoder&) = delete;
@@ -64,27 +44,27 @@ class WaveDecoder {
 
   DeviceError error() const { return error_; }
   const std::string& detail() const { return detail_; }
-  const FileIdentity& identity() const { return identity_; }
   DecodedWave& wave() { return wave_; }
 
  private:
-  void open(const std::filesystem::path& path);
+  void open();
   void fail(DeviceError error, std::string detail);
 
   struct File;
   std::unique_ptr<File> file_;
-  FileIdentity identity_;
   DeviceError error_ = DeviceError::kNone;
   std::string detail_;
   DecodedWave wave_;
 };
 
-// A whole file at once: checkCueFile, then every step of a WaveDecoder.
+// A whole file at once: every step of a WaveDecoder.
 struct DecodeResult {
   DeviceError error = DeviceError::kNone;
   std::string detail;  // what the file system or the decoder said, when something failed
   DecodedWave wave;    // empty unless error is kNone
 };
+DecodeResult decodeWave(std::string bytes);
+// The same for the file under the name, read as "Open" reads it (CueReader).
 DecodeResult decodeWaveFile(const std::filesystem::path& path);
 
 }  // namespace sound

@@ -1,11 +1,12 @@
-#include "sound/chime_device.h"
+#include "sound/module/chime_device.h"
 
 #include <pulse/sample.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
-#include "sound/audio_service.h"
+#include "sound/module/audio_service.h"
 
 namespace sound {
 namespace {
@@ -169,7 +170,9 @@ std::string ChimeDevice::errorText() const {
       {"No audio output device", false},
       {"Audio output failed", false},
       {"Sound format the audio output cannot play", true},
+      {"Wave file in an encoding the program does not play", true},
       {"Chime dropped: the audio output did not answer in time", false}};
+  static_assert(std::size(kTexts) == static_cast<std::size_t>(DeviceError::kCueTooLate) + 1);
   const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
   std::string text = words;
   if (namesTheFile) text += ": " + openedName_;

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "sound/device_error.h"
-#include "sound/wave_decoder.h"
+#include "sound/module/cue_reader.h"
+#include "sound/module/wave_decoder.h"
 
 namespace sound {
 
@@ -18,9 +19,10 @@ namespace sound {
 inline constexpr std::size_t kSliceSamples = 4096;
 
 // The cues decoded so far, each kept while its file's identity is unchanged, so that a press reads
-// the disk again only for a file that changed. A file not known yet is decoded a slice at a time
-// from the event loop of the thread that made the library: neither a property set nor the window
-// waits for a whole file, and the end of the program never waits for a decoding.
+// the disk again only for a file that changed. A file not known yet is read into memory at once (a
+// few milliseconds for the largest cue accepted), then decoded a slice at a time from the event
+// loop of the thread that made the library: neither a property set nor the window waits for a
+// whole file to decode, and the end of the program never waits for a decoding.
 class CueLibrary {
  public:
   // `decoded` is called from the event loop when a decoding started by open() ends, either way.
@@ -47,6 +49,7 @@ class CueLibrary {
   std::function<void()> decoded_;
   QTimer slices_;
   std::unique_ptr<WaveDecoder> decoder_;
+  FileIdentity decoding_;  // of the file decoder_ decodes
   std::vector<std::pair<FileIdentity, std::shared_ptr<const DecodedWave>>> known_;
   std::shared_ptr<const DecodedWave> cue_;
   DeviceError error_ = DeviceError::kNone;

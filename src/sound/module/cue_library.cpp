@@ -1,4 +1,4 @@
-#include "sound/cue_library.h"
+#include "sound/module/cue_library.h"
 
 #include <algorithm>
 
@@ -19,16 +19,20 @@ CueLibrary::~CueLibrary() = default;
 
 void CueLibrary::open(const std::filesystem::path& path) {
   close();
-  const FileCheck check = checkCueFile(path);
-  if (check.error != DeviceError::kNone) return fail(check.error, check.detail);
-  const auto known = std::find_if(known_.begin(), known_.end(),
-                                  [&](const auto& entry) { return entry.first == check.identity; });
+  CueReader file(path);
+  if (file.error() != DeviceError::kNone) return fail(file.error(), file.detail());
+  const auto known = std::find_if(known_.begin(), known_.end(), [&](const auto& entry) {
+    return entry.first == file.identity();
+  });
   if (known != known_.end()) {
     cue_ = known->second;
     std::rotate(known, known + 1, known_.end());  // the most recently used last
     return;
   }
-  decoder_ = std::make_unique<WaveDecoder>(path);
+  std::string bytes = file.readAll();
+  if (file.error() != DeviceError::kNone) return fail(file.error(), file.detail());
+  decoding_ = file.identity();
+  decoder_ = std::make_unique<WaveDecoder>(std::move(bytes));
   if (decoder_->error() != DeviceError::kNone) {
     fail(decoder_->error(), decoder_->detail());
     decoder_.reset();
@@ -54,7 +58,7 @@ void CueLibrary::decodeSlice() {
   } else {
     cue_ = std::make_shared<const DecodedWave>(std::move(done->wave()));
     if (known_.size() == kMostKnown) known_.erase(known_.begin());
-    known_.emplace_back(done->identity(), cue_);
+    known_.emplace_back(decoding_, cue_);
   }
   decoded_();
 }

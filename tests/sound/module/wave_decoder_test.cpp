@@ -1,4 +1,4 @@
-#include "sound/wave_decoder.h"
+#include "sound/module/wave_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +60,9 @@ INSTANTIATE_TEST_SUITE_P(Encodings, WaveDecoding,
                                          Encoding{"Pcm32", {1, 32, 1, 44100}, 2},
                                          Encoding{"Float32", {3, 32, 1, 44100}, 2},
                                          Encoding{"Float64", {3, 64, 2, 96000}, 2},
+                                         // Half a step of the loudest segment they reach.
+                                         Encoding{"MuLaw", {7, 8, 1, 8000}, 512},
+                                         Encoding{"ALawStereo", {6, 8, 2, 8000}, 512},
                                          Encoding{"ExtensiblePcm16", {1, 16, 2, 44100, true}, 2},
                                          Encoding{"ExtensibleFloat", {3, 32, 1, 32000, true}, 2},
                                          Encoding{"SixChannels", {1, 16, 6, 44100}, 2},

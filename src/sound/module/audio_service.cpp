@@ -1,4 +1,4 @@
-#include "sound/audio_service.h"
+#include "sound/module/audio_service.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "sound/audio_device.h"
-#include "sound/cue_library.h"
 #include "sound/device_error.h"
+#include "sound/module/cue_library.h"
 
 namespace sound {
 

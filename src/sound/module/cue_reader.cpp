@@ -1,0 +1,75 @@
+#include "sound/module/cue_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace sound {
+namespace {
+
+DeviceError kindOf(int error) {
+  return error == ENOENT || error == ENOTDIR ? DeviceError::kFileNotFound
+                                             : DeviceError::kFileUnreadable;
+}
+
+}  // namespace
+
+CueReader::CueReader(const std::filesystem::path& path) { open(path); }
+
+void CueReader::open(const std::filesystem::path& path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  struct stat status{};
+  if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
+    const int error = errno;
+    return fail(kindOf(error), std::strerror(error));
+  }
+  if (!S_ISREG(status.st_mode)) return fail(DeviceError::kFileUnreadable, "not a regular file");
+  if (static_cast<std::uintmax_t>(status.st_size) > kMaxWaveFileBytes) {
+    return fail(DeviceError::kFileTooLarge, std::to_string(status.st_size) + " bytes");
+  }
+  if (status.st_size == 0) return fail(DeviceError::kFileEmpty, "0 bytes");
+  identity_ = {status.st_dev, status.st_ino, status.st_size,
+               std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+CueReader::~CueReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string CueReader::readAll() {
+  std::string bytes;
+  if (fd_ < 0) return bytes;
+  // One byte past the limit tells a file that has grown too large since the check.
+  bytes.resize(static_cast<std::size_t>(identity_.size));
+  std::size_t got = 0;
+  while (got <= kMaxWaveFileBytes) {
+    if (got == bytes.size()) bytes.resize(std::min<std::size_t>(2 * got, kMaxWaveFileBytes + 1));
+    const ssize_t n = ::read(fd_, bytes.data() + got, bytes.size() - got);
+    if (n == 0) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      fail(DeviceError::kFileUnreadable, std::strerror(errno));
+      return {};
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd_);
+  fd_ = -1;
+  bytes.resize(got);
+  if (got > kMaxWaveFileBytes) fail(DeviceError::kFileTooLarge, "grew past the limit while read");
+  if (got == 0) fail(DeviceError::kFileEmpty, "0 bytes");
+  return error_ == DeviceError::kNone ? bytes : std::string();
+}
+
+void CueReader::fail(DeviceError error, std::string detail) {
+  error_ = error;
+  detail_ = std::move(detail);
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace sound

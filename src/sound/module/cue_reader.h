@@ -1,0 +1,55 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "sound/device_error.h"
+
+namespace sound {
+
+// The largest file "Open" reads: a chime lasts a second or two, under 3 MiB even as 64-bit
+// floating-point stereo at 96 kHz.
+inline constexpr std::uintmax_t kMaxWaveFileBytes = 8u << 20;
+
+// What tells one version of a file from another without reading it.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// A cue file, opened once by its name and never again: without blocking (a FIFO or a device put
+// under the name cannot hang the program), and checked on that same descriptor, so that what is
+// read is what was checked. error() says why it cannot be a cue: missing, not a regular file,
+// empty, too large.
+class CueReader {
+ public:
+  explicit CueReader(const std::filesystem::path& path);
+  ~CueReader();
+  CueReader(const CueReader&) = delete;
+  CueReader& operator=(const CueReader&) = delete;
+
+  DeviceError error() const { return error_; }
+  const std::string& detail() const { return detail_; }
+  const FileIdentity& identity() const { return identity_; }
+
+  // The whole file, read through the checked descriptor, which is closed afterwards; empty, with
+  // error() set, if it cannot be read or has grown too large since.
+  std::string readAll();
+
+ private:
+  void open(const std::filesystem::path& path);
+  void fail(DeviceError error, std::string detail);
+
+  int fd_ = -1;
+  FileIdentity identity_;
+  DeviceError error_ = DeviceError::kNone;
+  std::string detail_;
+};
+
+}  // namespace sound
