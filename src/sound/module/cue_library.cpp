@@ -19,39 +19,52 @@ CueLibrary::~CueLibrary() = default;
 
 void CueLibrary::open(const std::filesystem::path& path) {
   close();
-  CueReader file(path);
-  if (file.error() != DeviceError::kNone) return fail(file.error(), file.detail());
+  auto file = std::make_unique<CueReader>(path);
+  if (file->error() != DeviceError::kNone) return fail(file->error(), file->detail());
   const auto known = std::find_if(known_.begin(), known_.end(), [&](const auto& entry) {
-    return entry.first == file.identity();
+    return entry.first == file->identity();
   });
   if (known != known_.end()) {
     cue_ = known->second;
     std::rotate(known, known + 1, known_.end());  // the most recently used last
     return;
   }
-  std::string bytes = file.readAll();
-  if (file.error() != DeviceError::kNone) return fail(file.error(), file.detail());
-  decoding_ = file.identity();
-  decoder_ = std::make_unique<WaveDecoder>(std::move(bytes));
-  if (decoder_->error() != DeviceError::kNone) {
-    fail(decoder_->error(), decoder_->detail());
-    decoder_.reset();
-    return;
-  }
-  slices_.start();
+  decoding_ = file->identity();
+  reader_ = std::move(file);
+  // A chime is read whole at once, so a file its header refuses is refused here, as a missing one
+  // is; only a larger file is read over several turns of the event loop.
+  if (reader_->readSome(kSliceBytes)) startDecoding();
+  if (decoding()) slices_.start();
 }
 
 void CueLibrary::close() {
   slices_.stop();
+  reader_.reset();
   decoder_.reset();
   cue_.reset();
   error_ = DeviceError::kNone;
   detail_.clear();
 }
 
+void CueLibrary::startDecoding() {
+  const std::unique_ptr<CueReader> read = std::move(reader_);
+  std::string bytes = read->take();
+  if (read->error() != DeviceError::kNone) return fail(read->error(), read->detail());
+  decoder_ = std::make_unique<WaveDecoder>(std::move(bytes));
+  if (decoder_->error() != DeviceError::kNone) {
+    fail(decoder_->error(), decoder_->detail());
+    decoder_.reset();
+  }
+}
+
 void CueLibrary::decodeSlice() {
+  if (reader_) {
+    if (!reader_->readSome(kSliceBytes)) return;
+    startDecoding();
+    if (!decoder_) finish();
+    return;  // checking the header was this turn's work
+  }
   if (!decoder_ || !decoder_->step(kSliceSamples)) return;
-  slices_.stop();
   const std::unique_ptr<WaveDecoder> done = std::move(decoder_);
   if (done->error() != DeviceError::kNone) {
     fail(done->error(), done->detail());
@@ -60,6 +73,11 @@ void CueLibrary::decodeSlice() {
     if (known_.size() == kMostKnown) known_.erase(known_.begin());
     known_.emplace_back(decoding_, cue_);
   }
+  finish();
+}
+
+void CueLibrary::finish() {
+  slices_.stop();
   decoded_();
 }
 

@@ -40,34 +40,48 @@ CueReader::~CueReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::string CueReader::readAll() {
-  std::string bytes;
-  if (fd_ < 0) return bytes;
+bool CueReader::readSome(std::size_t bytes) {
+  if (fd_ < 0) return true;
   // One byte past the limit tells a file that has grown too large since the check.
-  bytes.resize(static_cast<std::size_t>(identity_.size));
-  std::size_t got = 0;
-  while (got <= kMaxWaveFileBytes) {
-    if (got == bytes.size()) bytes.resize(std::min<std::size_t>(2 * got, kMaxWaveFileBytes + 1));
-    const ssize_t n = ::read(fd_, bytes.data() + got, bytes.size() - got);
+  if (bytes_.empty()) bytes_.resize(static_cast<std::size_t>(identity_.size));
+  const std::size_t wanted = got_ + bytes;
+  while (got_ <= kMaxWaveFileBytes) {
+    if (got_ == wanted) return false;
+    if (got_ == bytes_.size()) {
+      bytes_.resize(std::min<std::size_t>(2 * got_, kMaxWaveFileBytes + 1));
+    }
+    const ssize_t n = ::read(fd_, bytes_.data() + got_, std::min(bytes_.size(), wanted) - got_);
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       fail(DeviceError::kFileUnreadable, std::strerror(errno));
-      return {};
+      return true;
     }
-    got += static_cast<std::size_t>(n);
+    got_ += static_cast<std::size_t>(n);
   }
   ::close(fd_);
   fd_ = -1;
-  bytes.resize(got);
-  if (got > kMaxWaveFileBytes) fail(DeviceError::kFileTooLarge, "grew past the limit while read");
-  if (got == 0) fail(DeviceError::kFileEmpty, "0 bytes");
-  return error_ == DeviceError::kNone ? bytes : std::string();
+  bytes_.resize(got_);
+  if (got_ > kMaxWaveFileBytes) fail(DeviceError::kFileTooLarge, "grew past the limit while read");
+  if (got_ == 0) fail(DeviceError::kFileEmpty, "0 bytes");
+  return true;
+}
+
+std::string CueReader::take() {
+  if (fd_ >= 0 || error_ != DeviceError::kNone) return {};
+  return std::move(bytes_);
+}
+
+std::string CueReader::readAll() {
+  while (!readSome(kMaxWaveFileBytes + 1)) {
+  }
+  return take();
 }
 
 void CueReader::fail(DeviceError error, std::string detail) {
   error_ = error;
   detail_ = std::move(detail);
+  bytes_.clear();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }

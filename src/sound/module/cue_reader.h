@@ -38,8 +38,13 @@ class CueReader {
   const std::string& detail() const { return detail_; }
   const FileIdentity& identity() const { return identity_; }
 
-  // The whole file, read through the checked descriptor, which is closed afterwards; empty, with
-  // error() set, if it cannot be read or has grown too large since.
+  // Reads up to `bytes` more of the file through the checked descriptor; true once the file is
+  // done with, read whole or not. The descriptor is closed then.
+  bool readSome(std::size_t bytes);
+  // What was read, once readSome() is done: the whole file, or empty with error() set if it could
+  // not be read or has grown too large since it was checked.
+  std::string take();
+  // Every readSome() at once, then take().
   std::string readAll();
 
  private:
@@ -48,6 +53,8 @@ class CueReader {
 
   int fd_ = -1;
   FileIdentity identity_;
+  std::string bytes_;
+  std::size_t got_ = 0;
   DeviceError error_ = DeviceError::kNone;
   std::string detail_;
 };
