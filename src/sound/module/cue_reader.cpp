@@ -42,15 +42,15 @@ CueReader::~CueReader() {
 
 bool CueReader::readSome(std::size_t bytes) {
   if (fd_ < 0) return true;
-  // One byte past the limit tells a file that has grown too large since the check.
-  if (bytes_.empty()) bytes_.resize(static_cast<std::size_t>(identity_.size));
-  const std::size_t wanted = got_ + bytes;
+  // Room for one byte past the limit, which tells a file that has grown too large since the
+  // check. Reserved whole, so that no share's read moves what came before; only what is read is
+  // ever touched.
+  bytes_.reserve(kMaxWaveFileBytes + 1);
+  const std::size_t wanted = std::min(got_ + bytes, kMaxWaveFileBytes + 1);
   while (got_ <= kMaxWaveFileBytes) {
     if (got_ == wanted) return false;
-    if (got_ == bytes_.size()) {
-      bytes_.resize(std::min<std::size_t>(2 * got_, kMaxWaveFileBytes + 1));
-    }
-    const ssize_t n = ::read(fd_, bytes_.data() + got_, std::min(bytes_.size(), wanted) - got_);
+    if (got_ == bytes_.size()) bytes_.resize(wanted);
+    const ssize_t n = ::read(fd_, bytes_.data() + got_, bytes_.size() - got_);
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
@@ -73,7 +73,7 @@ std::string CueReader::take() {
 }
 
 std::string CueReader::readAll() {
-  while (!readSome(kMaxWaveFileBytes + 1)) {
+  while (!readSome(std::size_t{1} << 20)) {
   }
   return take();
 }
