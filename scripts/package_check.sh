@@ -23,7 +23,7 @@ second=$dir/elsewhere/at/a/later/time
 build_in() {
   rm -rf "$1"
   mkdir -p "$1"
-  git clone --quiet . "$1/collatz"
+  git -c init.defaultBranch=main clone --quiet . "$1/collatz"
   (cd "$1/collatz" && dpkg-buildpackage -us -uc -b -J) >"$1/build.log" 2>&1 || {
     tail -n 80 "$1/build.log"
     echo "FAIL: dpkg-buildpackage, the whole log in $1/build.log" >&2

@@ -25,16 +25,21 @@ installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || tr
 
 sets=()
 build_deps=""  # the Build-Depends to install: none, nocheck (building only) or all
+run_deps=no    # whether the package's own dependencies too, to run the program built here
 for name in "$@"; do
   case "$name" in
     display | check) sets+=("$name") ;;
-    run) [ "$build_deps" = all ] || build_deps=nocheck ;;
+    run)
+      [ "$build_deps" = all ] || build_deps=nocheck
+      run_deps=yes
+      ;;
     package)  # the package build runs the tests a build root can run
       build_deps=all
       sets+=(package)
       ;;
     test)
       build_deps=all
+      run_deps=yes
       sets+=(display test)
       if installed pipewire-pulse; then
         sets+=(pipewire)
@@ -80,14 +85,15 @@ clang_major() {
   echo "${BASH_REMATCH[0]}"
 }
 
-# The packages of the chosen sets, in the file's order, each once; with the Build-Depends, the
-# binary package's own dependencies (the names debian/control gives, not ${...} substitutions).
+# The packages of the chosen sets, in the file's order, each once, and the binary package's own
+# dependencies where the program is to run here (the names debian/control gives, not the ${...}
+# substitutions: the libraries come with the Build-Depends).
 mapfile -t wanted < <(
   awk -v sets=" ${sets[*]} " '
     { sub(/#.*/, ""); gsub(/[[:space:]]/, "") }
     /^\[.*\]$/ { chosen = index(sets, " " substr($0, 2, length($0) - 2) " ") > 0; next }
     chosen && $0 != "" { print }' "$here/packages.txt"
-  if [ -n "$build_deps" ]; then
+  if [ $run_deps = yes ]; then
     awk '
       /^Package:/ { binary = 1 }
       /^[A-Za-z-]+:/ { field = binary && /^(Depends|Recommends):/; sub(/^[A-Za-z-]+:/, "") }
@@ -112,7 +118,9 @@ build_deps_met() {
     dpkg-checkbuilddeps "${profiles[@]}" "$control" 2>/dev/null
 }
 if [ ${#missing[@]} -eq 0 ] && { [ -z "$build_deps" ] || build_deps_met; }; then
-  echo "setup: all ${#wanted[@]} packages present (${sets[*]}${build_deps:+ build-depends:$build_deps})"
+  chosen=${sets[*]}
+  [ -z "$build_deps" ] || chosen+="${chosen:+, }debian/control's Build-Depends ($build_deps)"
+  echo "setup: all ${#wanted[@]} packages present ($chosen)"
   exit 0
 fi
 update
