@@ -106,10 +106,13 @@ if printf '%s\n' "${wanted[@]}" | grep -qF '{clang}'; then
   wanted=("${wanted[@]//\{clang\}/$clang}")
 fi
 
-missing=()
-for pkg in "${wanted[@]}"; do
-  installed "$pkg" || missing+=("$pkg")
-done
+find_missing() {
+  missing=()
+  for pkg in "${wanted[@]}"; do
+    installed "$pkg" || missing+=("$pkg")
+  done
+}
+find_missing
 # The Build-Depends, as the package build would check them.
 profiles=()
 [ "$build_deps" = nocheck ] && profiles=(-P nocheck)
@@ -127,6 +130,7 @@ update
 if [ -n "$build_deps" ] && ! build_deps_met; then
   echo "setup: installing the Build-Depends of debian/control${profiles[*]:+ (${profiles[*]})}"
   $sudo apt-get build-dep -y -qq --no-install-recommends "${profiles[@]}" "$here/.." >/dev/null
+  find_missing
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
