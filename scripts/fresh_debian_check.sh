@@ -113,8 +113,16 @@ main() {
 
   if [ "$parts" != package ]; then
     step "bash scripts/run.sh" "bash scripts/run.sh" || true
-    step "bash scripts/lint.sh" "bash scripts/setup.sh test && bash scripts/lint.sh" || true
+    # CI's setup: the tests' tools and the package's.
+    step "bash scripts/lint.sh" "bash scripts/setup.sh test package && bash scripts/lint.sh" || true
     step "bash scripts/test.sh" "bash scripts/test.sh" || true
+    # Kept before the package is installed, so that the next check starts from setup's root.
+    if [ ! -f "$set_up" ] && in_root "bash scripts/setup.sh test package" | grep -q 'packages present'; then
+      say "keeping the set-up root for the next check ($setup_key)"
+      rm -f "$cache/$release"-setup-*.tar
+      tar -cf "$set_up.part" -C "$root" --exclude=./root/collatz --exclude='./var/cache/apt/archives/*' .
+      mv "$set_up.part" "$set_up"
+    fi
   fi
   if [ "$parts" != commands ]; then
     local package=/root/package
@@ -125,15 +133,6 @@ main() {
       step "a second build, elsewhere and later: reproducible?" \
         "bash scripts/package_check.sh again $package" || true
     fi
-  fi
-
-  if [ "$parts" = all ] && [ ! -f "$set_up" ] &&
-    in_root "bash scripts/setup.sh test package" | grep -q 'packages present'; then
-    say "keeping the set-up root for the next check ($setup_key)"
-    rm -f "$cache/$release"-setup-*.tar
-    tar -cf "$set_up.part" -C "$root" --exclude=./root/collatz --exclude=./root/package \
-      --exclude='./var/cache/apt/archives/*' .
-    mv "$set_up.part" "$set_up"
   fi
 
   if [ $status -eq 0 ]; then say "passed"; else say "FAILED"; fi
