@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Tries the README's two commands the way a new user would, on a fresh Debian machine: a minimal
-# root file system of the release (made with mmdebstrap from the Debian archive), a clean clone of
-# the committed HEAD in it, then `bash scripts/run.sh` (no display there: it shows the window on a
-# virtual one), lint, and `bash scripts/test.sh`. Last, it installs the package the tests built
-# with apt and starts the installed program from its launcher.
+# Tries the project the way a new user and Debian would, on a fresh Debian machine: a minimal
+# root file system of the release (made with mmdebstrap from the Debian archive) and a clean clone
+# of the committed HEAD in it. There it runs, each step saying how it went and how long it took:
+#   commands  `bash scripts/run.sh` (no display there: it shows the window on a virtual one), lint
+#             and `bash scripts/test.sh`;
+#   package   the Debian package built (`dpkg-buildpackage -us -uc -b`), lintian on it,
+#             autopkgtest on it installed, and a second build, elsewhere and later, compared with
+#             the first: scripts/package_check.sh.
 #
-# Usage: fresh_debian_check.sh [RELEASE]     RELEASE: trixie (Debian 13, the default) or bookworm
+# Usage: fresh_debian_check.sh [RELEASE] [all|commands|package]
+#   RELEASE: trixie (Debian 13, the default) or bookworm; all (the default) runs both parts.
 #
 # Needs root (it mounts and chroots). The roots are cached in $COLLATZ_CHECK_CACHE (default
 # ~/.cache/collatz-fresh-debian): the bare one, the one set up by the project's setup (kept for as
-# long as scripts/setup.sh and scripts/packages.txt are unchanged, so a second check only builds
-# and tests) and the downloaded packages. The last run's root stays there until the next run, for
-# a look inside. Delete the folder to start cold.
+# long as scripts/setup.sh, scripts/packages.txt and debian/control are unchanged, so a second
+# check only builds and tests) and the downloaded packages. The last run's root stays there until
+# the next run, for a look inside. Delete the folder to start cold.
 set -euo pipefail
 # All of it is read before any of it runs, so that editing the script while a check runs cannot
 # change what that check does.
@@ -20,13 +24,11 @@ main() {
   repo=$(pwd)
 
   release=${1:-trixie}
-  case "$release" in
-    trixie | bookworm) ;;
-    *)
-      echo "usage: $0 [trixie|bookworm]" >&2
-      exit 2
-      ;;
-  esac
+  parts=${2:-all}
+  if [[ ! $release =~ ^(trixie|bookworm)$ ]] || [[ ! $parts =~ ^(all|commands|package)$ ]]; then
+    echo "usage: $0 [trixie|bookworm] [all|commands|package]" >&2
+    exit 2
+  fi
   if [ "$(id -u)" -ne 0 ]; then exec sudo --preserve-env=COLLATZ_CHECK_CACHE bash "$0" "$@"; fi
 
   started=$(date +%s)
@@ -36,7 +38,8 @@ main() {
   cache=${COLLATZ_CHECK_CACHE:-${HOME:-/root}/.cache/collatz-fresh-debian}
   mkdir -p "$cache/$release-debs"
   base=$cache/$release-base.tar
-  setup_key=$(git show HEAD:scripts/setup.sh HEAD:scripts/packages.txt | sha256sum | cut -c1-16)
+  setup_key=$(git show HEAD:scripts/setup.sh HEAD:scripts/packages.txt HEAD:debian/control |
+    sha256sum | cut -c1-16)
   set_up=$cache/$release-setup-$setup_key.tar
   root=$cache/$release-root
 
@@ -108,26 +111,28 @@ main() {
     [ $result = passed ]
   }
 
-  step "bash scripts/run.sh" "bash scripts/run.sh" || true
-  step "bash scripts/lint.sh" "bash scripts/setup.sh test && bash scripts/lint.sh" || true
-  step "bash scripts/test.sh" "bash scripts/test.sh" || true
-
-  if [ ! -f "$set_up" ] && in_root "bash scripts/setup.sh test" | grep -q 'packages present'; then
-    say "keeping the set-up root for the next check ($setup_key)"
-    rm -f "$cache/$release"-setup-*.tar
-    tar -cf "$set_up.part" -C "$root" --exclude=./root/collatz --exclude='./var/cache/apt/archives/*' .
-    mv "$set_up.part" "$set_up"
+  if [ "$parts" != package ]; then
+    step "bash scripts/run.sh" "bash scripts/run.sh" || true
+    # CI's setup: the tests' tools and the package's.
+    step "bash scripts/lint.sh" "bash scripts/setup.sh test package && bash scripts/lint.sh" || true
+    step "bash scripts/test.sh" "bash scripts/test.sh" || true
+    # Kept before the package is installed, so that the next check starts from setup's root.
+    if [ ! -f "$set_up" ] && in_root "bash scripts/setup.sh test package" | grep -q 'packages present'; then
+      say "keeping the set-up root for the next check ($setup_key)"
+      rm -f "$cache/$release"-setup-*.tar
+      tar -cf "$set_up.part" -C "$root" --exclude=./root/collatz --exclude='./var/cache/apt/archives/*' .
+      mv "$set_up.part" "$set_up"
+    fi
   fi
-
-  deb=$(ls "$root"/root/collatz/build/release/tests/packaging/deb/collatz_*.deb 2>/dev/null || true)
-  deb=${deb#"$root"/root/collatz/}
-  if [ -n "$deb" ]; then
-    step "install the package with apt and start it from its launcher" \
-      "DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./$deb >/dev/null && bash tests/packaging/deb_launch_test.sh ${deb%/*} --installed" ||
-      true
-  else
-    say "the tests built no package to install"
-    status=1
+  if [ "$parts" != commands ]; then
+    local package=/root/package
+    if step "dpkg-buildpackage -us -uc -b" "bash scripts/package_check.sh build $package"; then
+      step "lintian -I --pedantic" "bash scripts/package_check.sh lintian $package" || true
+      step "autopkgtest ./ ../collatz_*.deb -- null" \
+        "bash scripts/package_check.sh autopkgtest $package" || true
+      step "a second build, elsewhere and later: reproducible?" \
+        "bash scripts/package_check.sh again $package" || true
+    fi
   fi
 
   if [ $status -eq 0 ]; then say "passed"; else say "FAILED"; fi

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Installs what the named sets of scripts/packages.txt list and is not installed yet.
+# Installs what is missing of what building needs (debian/control's Build-Depends), of what
+# running needs (its Depends and Recommends) and of the named sets of scripts/packages.txt.
 # Usage: setup.sh SET...
-#   run      build the program and run it
+#   run      build the program and run it: the Build-Depends without the tests' (profile nocheck)
+#            and the package's own dependencies
 #   display  a virtual display to show the window on
-#   package  what packing the program into a Debian package needs, beyond run
-#   test     everything the tests need: run, display, package and test, and an audio server kind
-#            to test the sound against: PipeWire where pipewire-pulse is installed, PulseAudio
-#            where that is, both where neither is (a machine with no audio server has no desktop
-#            sound to lose)
+#   package  build the Debian package (all of the Build-Depends) and check it: lintian,
+#            autopkgtest, diffoscope
+#   test     everything the tests need: run and display, the tests' Build-Depends, the test set,
+#            and an audio server kind to test the sound against: PipeWire where pipewire-pulse is
+#            installed, PulseAudio where that is, both where neither is (a machine with no audio
+#            server has no desktop sound to lose)
 #   check    what scripts/fresh_debian_check.sh needs
 # Safe to run again: a second run finds nothing missing and installs nothing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+control=$here/../debian/control
 [ $# -gt 0 ] || {
   echo "usage: $0 run|display|package|test|check..." >&2
   exit 2
@@ -20,11 +24,23 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" = installed ]; }
 
 sets=()
+build_deps=""  # the Build-Depends to install: none, nocheck (building only) or all
+run_deps=no    # whether the package's own dependencies too, to run the program built here
 for name in "$@"; do
   case "$name" in
-    run | display | package | check) sets+=("$name") ;;
+    display | check) sets+=("$name") ;;
+    run)
+      [ "$build_deps" = all ] || build_deps=nocheck
+      run_deps=yes
+      ;;
+    package)  # the package build runs the tests a build root can run
+      build_deps=all
+      sets+=(package)
+      ;;
     test)
-      sets+=(run display package test)
+      build_deps=all
+      run_deps=yes
+      sets+=(display test)
       if installed pipewire-pulse; then
         sets+=(pipewire)
       elif installed pulseaudio; then
@@ -69,25 +85,55 @@ clang_major() {
   echo "${BASH_REMATCH[0]}"
 }
 
-# The packages of the chosen sets, in the file's order, each once.
-mapfile -t wanted < <(awk -v sets=" ${sets[*]} " '
-  { sub(/#.*/, ""); gsub(/[[:space:]]/, "") }
-  /^\[.*\]$/ { chosen = index(sets, " " substr($0, 2, length($0) - 2) " ") > 0; next }
-  chosen && $0 != "" && !seen[$0]++ { print }' "$here/packages.txt")
+# The packages of the chosen sets, in the file's order, each once, and the binary package's own
+# dependencies where the program is to run here (the names debian/control gives, not the ${...}
+# substitutions: the libraries come with the Build-Depends).
+mapfile -t wanted < <(
+  awk -v sets=" ${sets[*]} " '
+    { sub(/#.*/, ""); gsub(/[[:space:]]/, "") }
+    /^\[.*\]$/ { chosen = index(sets, " " substr($0, 2, length($0) - 2) " ") > 0; next }
+    chosen && $0 != "" { print }' "$here/packages.txt"
+  if [ $run_deps = yes ]; then
+    awk '
+      /^Package:/ { binary = 1 }
+      /^[A-Za-z-]+:/ { field = binary && /^(Depends|Recommends):/; sub(/^[A-Za-z-]+:/, "") }
+      field { print }' "$control" | tr ',' '\n' | sed 's/#.*//; s/[|(].*//; s/[[:space:]]//g' |
+      grep -v '^\$' | grep .
+  fi | awk '!seen[$0]++'
+)
 if printf '%s\n' "${wanted[@]}" | grep -qF '{clang}'; then
   clang=$(clang_major)
   wanted=("${wanted[@]//\{clang\}/$clang}")
 fi
 
-missing=()
-for pkg in "${wanted[@]}"; do
-  installed "$pkg" || missing+=("$pkg")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#wanted[@]} packages present (${sets[*]})"
+find_missing() {
+  missing=()
+  for pkg in "${wanted[@]}"; do
+    installed "$pkg" || missing+=("$pkg")
+  done
+}
+find_missing
+# The Build-Depends, as the package build would check them.
+profiles=()
+[ "$build_deps" = nocheck ] && profiles=(-P nocheck)
+build_deps_met() {
+  installed build-essential && command -v dpkg-checkbuilddeps >/dev/null &&
+    dpkg-checkbuilddeps "${profiles[@]}" "$control" 2>/dev/null
+}
+if [ ${#missing[@]} -eq 0 ] && { [ -z "$build_deps" ] || build_deps_met; }; then
+  chosen=${sets[*]}
+  [ -z "$build_deps" ] || chosen+="${chosen:+, }debian/control's Build-Depends ($build_deps)"
+  echo "setup: all ${#wanted[@]} packages present ($chosen)"
   exit 0
 fi
-echo "setup: installing ${missing[*]}"
 update
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-echo "setup: installed ${#missing[@]} packages"
+if [ -n "$build_deps" ] && ! build_deps_met; then
+  echo "setup: installing the Build-Depends of debian/control${profiles[*]:+ (${profiles[*]})}"
+  $sudo apt-get build-dep -y -qq --no-install-recommends "${profiles[@]}" "$here/.." >/dev/null
+  find_missing
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: installed what was missing"
