@@ -50,7 +50,7 @@ case "$step" in
     autopkgtest --output-dir="$first/autopkgtest" ./ ../collatz_*.deb -- null \
       >"$first/autopkgtest.log" 2>&1 || status=$?
     [ $status -eq 0 ] || tail -n 80 "$first/autopkgtest.log"
-    sed -n '/^@@@@* summary/,$p' "$first/autopkgtest.log"
+    sed -n '/@@@@ summary$/,$p' "$first/autopkgtest.log"
     exit $status
     ;;
   again)
