@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace sound {
 
@@ -21,6 +22,16 @@ enum class DeviceError {
   kFormatNotPlayable,  // a wave file whose sample rate the output cannot play
   kEncodingRefused,    // a wave file in an encoding the program does not decode (ADPCM, GSM...)
   kCueTooLate,         // the output did not answer in time; the chime was dropped, not played late
+};
+
+// A reason with what was said about it: the file system's words, the file's fault, the audio
+// service's answer. Each layer of the device hands it on as it got it.
+struct Failure {
+  DeviceError error = DeviceError::kNone;
+  std::string detail;
+
+  explicit operator bool() const { return error != DeviceError::kNone; }
+  bool operator==(const Failure&) const = default;
 };
 
 // How long after its "Sound" was set a chime may still start. One that the output could not start

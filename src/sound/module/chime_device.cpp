@@ -28,7 +28,7 @@ std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * size
 
 ChimeDevice::ChimeDevice()
     : library_([this] {
-        if (library_.error() != DeviceError::kNone) fail(library_.error(), library_.detail());
+        if (library_.error() != DeviceError::kNone) fail({library_.error(), library_.detail()});
         advance();
       }) {
   deadline_.setSingleShot(true);
@@ -58,9 +58,9 @@ void ChimeDevice::close() {
 void ChimeDevice::open() {
   close();
   openedName_ = fileName_;
-  if (fileName_.empty()) return fail(DeviceError::kNoFileName, {});
+  if (fileName_.empty()) return fail({DeviceError::kNoFileName, {}});
   library_.open(fileName_);
-  if (library_.error() != DeviceError::kNone) return fail(library_.error(), library_.detail());
+  if (library_.error() != DeviceError::kNone) return fail({library_.error(), library_.detail()});
   succeed();
   // Connecting while the file decodes saves the first chime a round trip.
   if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
@@ -71,7 +71,7 @@ void ChimeDevice::sound(Clock::time_point setAt) {
   endChime();
   if (!isOpen()) {
     // After a failed "Open" the reason it failed says more than "nothing open".
-    if (error_ == DeviceError::kNone) fail(DeviceError::kNotOpen, {});
+    if (!failure_) fail({DeviceError::kNotOpen, {}});
     return;
   }
   chime_ = Chime{setAt, std::nullopt, 0};
@@ -94,8 +94,8 @@ void ChimeDevice::advance() {
   const std::shared_ptr<const DecodedWave> wave = library_.cue();
   if (!wave) return endChime();  // the decoding failed, and said so
   if (connection == State::kFailed) {
-    fail(everReady_ ? DeviceError::kAudioDeviceFailed : DeviceError::kNoAudioDevice,
-         service_->failure());
+    fail({everReady_ ? DeviceError::kAudioDeviceFailed : DeviceError::kNoAudioDevice,
+          service_->failure()});
     endChime();
     service_->disconnect();
     everReady_ = false;
@@ -106,15 +106,15 @@ void ChimeDevice::advance() {
   switch (service_->stream()) {
     case State::kNone:
       if (!service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
-        fail(DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
-                                                  std::to_string(wave->sampleRate) + " Hz");
+        fail({DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
+                                                   std::to_string(wave->sampleRate) + " Hz"});
         endChime();
       }
       return;
     case State::kStarting:
       return;
     case State::kFailed:
-      fail(DeviceError::kAudioDeviceFailed, service_->failure());
+      fail({DeviceError::kAudioDeviceFailed, service_->failure()});
       return endChime();
     case State::kReady:
       break;
@@ -132,7 +132,7 @@ void ChimeDevice::advance() {
 
 void ChimeDevice::giveUp() {
   if (!chime_ || chime_->startedAt) return;
-  fail(DeviceError::kCueTooLate, {});
+  fail({DeviceError::kCueTooLate, {}});
   endChime();
   // A connection that never became ready is no use to the next chime either; dropping it does not
   // wait for the service.
@@ -173,21 +173,15 @@ std::string ChimeDevice::errorText() const {
       {"Wave file in an encoding the program does not play", true},
       {"Chime dropped: the audio output did not answer in time", false}};
   static_assert(std::size(kTexts) == static_cast<std::size_t>(DeviceError::kCueTooLate) + 1);
-  const auto& [words, namesTheFile] = kTexts[static_cast<int>(error_)];
+  const auto& [words, namesTheFile] = kTexts[static_cast<int>(failure_.error)];
   std::string text = words;
   if (namesTheFile) text += ": " + openedName_;
-  if (!detail_.empty()) text += " (" + detail_ + ")";
+  if (!failure_.detail.empty()) text += " (" + failure_.detail + ")";
   return text;
 }
 
-void ChimeDevice::succeed() {
-  error_ = DeviceError::kNone;
-  detail_.clear();
-}
+void ChimeDevice::succeed() { failure_ = {}; }
 
-void ChimeDevice::fail(DeviceError error, std::string detail) {
-  error_ = error;
-  detail_ = std::move(detail);
-}
+void ChimeDevice::fail(Failure failure) { failure_ = std::move(failure); }
 
 }  // namespace sound

@@ -41,7 +41,7 @@ class ChimeDevice : public AudioDevice {
   // Why the last "Open" or "Sound" failed, or why the output failed while playing; kNone after
   // one that worked. "Stop" and "Close" leave it as it is, and a "Sound" after a failed "Open"
   // keeps the reason the file could not be opened.
-  DeviceError error() const override { return error_; }
+  DeviceError error() const override { return failure_.error; }
   // That reason in words, naming the file where it matters.
   std::string errorText() const override;
   // A file is open: decoded, or being decoded.
@@ -64,7 +64,7 @@ class ChimeDevice : public AudioDevice {
   void advance();
   void giveUp();
   void succeed();
-  void fail(DeviceError error, std::string detail);
+  void fail(Failure failure);
   void endChime();
 
   std::string fileName_;    // the file property
@@ -74,8 +74,7 @@ class ChimeDevice : public AudioDevice {
   bool everReady_ = false;                 // the current connection has been ready
   std::optional<Chime> chime_;             // the last "Sound", until it is over or given up
   QTimer deadline_;
-  DeviceError error_ = DeviceError::kNone;
-  std::string detail_;
+  Failure failure_;
 };
 
 }  // namespace sound
