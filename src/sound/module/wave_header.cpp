@@ -36,35 +36,25 @@ struct Numbers {
   }
 };
 
+// The names a refusal gives an encoding: the plain ones with their bits a sample.
+struct TagName {
+  std::uint64_t tag;
+  const char* name;
+};
+constexpr TagName kTagNames[] = {{kPcm, "-bit integer PCM"}, {kFloat, "-bit floating point"},
+                                 {kALaw, "-bit A-law"},      {kMuLaw, "-bit µ-law"},
+                                 {0x0002, "MS ADPCM"},       {0x0011, "IMA ADPCM"},
+                                 {0x0014, "G.723 ADPCM"},    {0x0031, "GSM 6.10"},
+                                 {0x0040, "G.721 ADPCM"},    {0x0050, "MPEG"},
+                                 {0x0055, "MPEG layer 3"}};
+
 std::string encodingName(std::uint64_t tag, std::uint64_t bits) {
-  switch (tag) {
-    case kPcm:
-      return std::to_string(bits) + "-bit integer PCM";
-    case kFloat:
-      return std::to_string(bits) + "-bit floating point";
-    case kALaw:
-      return std::to_string(bits) + "-bit A-law";
-    case kMuLaw:
-      return std::to_string(bits) + "-bit µ-law";
-    case 0x0002:
-      return "MS ADPCM";
-    case 0x0011:
-      return "IMA ADPCM";
-    case 0x0014:
-      return "G.723 ADPCM";
-    case 0x0031:
-      return "GSM 6.10";
-    case 0x0040:
-      return "G.721 ADPCM";
-    case 0x0050:
-      return "MPEG";
-    case 0x0055:
-      return "MPEG layer 3";
-    default:
-      char text[32];
-      std::snprintf(text, sizeof text, "format tag 0x%04X", static_cast<unsigned>(tag));
-      return text;
+  for (const TagName& known : kTagNames) {
+    if (known.tag == tag) return (known.name[0] == '-' ? std::to_string(bits) : "") + known.name;
   }
+  char text[32];
+  std::snprintf(text, sizeof text, "format tag 0x%04X", static_cast<unsigned>(tag));
+  return text;
 }
 
 // The one list of what is decoded: a format tag and its bits a sample, and the encoding they make.
@@ -156,8 +146,9 @@ WaveChunks checkWaveHeader(std::string_view bytes) {
     return found;
   }
   if (bytes.size() < 12) return refused(damaged("cut short in its header"));
-  if (bytes.substr(8, 4) != "WAVE")
+  if (bytes.substr(8, 4) != "WAVE") {
     return refused({DeviceError::kNotWaveFile, "a RIFF file of another kind"});
+  }
   found.bigEndian = id == "RIFX";
   const bool rf64 = id == "RF64";
   const Numbers numbers{bytes, found.bigEndian};
@@ -173,13 +164,15 @@ WaveChunks checkWaveHeader(std::string_view bytes) {
     const std::string_view body = bytes.substr(at + 8, std::min<std::uint64_t>(size, end - at - 8));
     if (rf64 && at == 12) {
       // Its 32-bit sizes stand aside for the ds64 chunk's, which comes first.
-      if (chunk != "ds64" || body.size() < kDs64Bytes)
+      if (chunk != "ds64" || body.size() < kDs64Bytes) {
         return refused(damaged("RF64 without its ds64 chunk"));
+      }
       end = riffEnd(bytes, numbers.at(at + 8, 8));
       rf64DataSize = numbers.at(at + 16, 8);
     } else if (chunk == "fmt " && !formatFound) {
-      if (size < kFormatBytes)
+      if (size < kFormatBytes) {
         return refused(damaged("format chunk of " + std::to_string(size) + " bytes"));
+      }
       if (body.size() < size) return refused(damaged("format chunk cut short"));
       found.failure = readFormat({body, found.bigEndian}, found);
       if (found.failure) return found;
