@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                  DeviceError::kFormatNotPlayable, "(4000000000 Hz)"},
         FileCase{"TwoHundredChannels", CueFile::kManyChannels, DeviceError::kNone,
                  DeviceError::kNoAudioDevice},
+        FileCase{"TwoThousandChannels", CueFile::kTooManyChannels, DeviceError::kFormatNotPlayable,
+                 DeviceError::kFormatNotPlayable, "(2000 channels)"},
         FileCase{"ZeroBlockAlign", CueFile::kZeroBlockAlign, DeviceError::kNone,
                  DeviceError::kNoAudioDevice},
         FileCase{"MsAdpcm", CueFile::kMsAdpcm, DeviceError::kEncodingRefused,

@@ -111,6 +111,9 @@ Failure readFormat(const Numbers& body, WaveChunks& found) {
   if (found.sampleRate < kMinPlayableRate || found.sampleRate > kMaxPlayableRate) {
     return {DeviceError::kFormatNotPlayable, std::to_string(found.sampleRate) + " Hz"};
   }
+  if (found.channels > kMaxChannels) {
+    return {DeviceError::kFormatNotPlayable, std::to_string(found.channels) + " channels"};
+  }
   return {};
 }
 

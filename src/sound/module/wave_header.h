@@ -23,6 +23,8 @@ enum class Encoding {
 // The sample rates accepted: what the audio service plays, down to the lowest any recording uses.
 inline constexpr int kMinPlayableRate = 1000;
 inline constexpr int kMaxPlayableRate = 384000;
+// The most channels a cue may have, so that a slice of decoding holds a few frames whole.
+inline constexpr int kMaxChannels = 1024;
 // The most samples a cue keeps: 4 Mi, 47 s of 44.1 kHz stereo.
 inline constexpr std::size_t kMaxDecodedSamples = 4u << 20;
 
@@ -42,8 +44,9 @@ struct WaveChunks {
 // RIFF (or big-endian RIFX, or RF64) chunks without trusting a single size in them. Refuses, with
 // the one failure that fits: another kind of file (kNotWaveFile), a header cut short or malformed
 // (kFileDamaged), an encoding not in Encoding, plain or as WAVE_FORMAT_EXTENSIBLE
-// (kEncodingRefused, naming it), a rate outside the playable range (kFormatNotPlayable), no whole
-// frame (kFileEmpty), more samples than a cue keeps (kFileTooLarge). The only parser of a cue file.
+// (kEncodingRefused, naming it), a rate outside the playable range or more than kMaxChannels
+// (kFormatNotPlayable), no whole frame (kFileEmpty), more samples than a cue keeps (kFileTooLarge).
+// The only parser of a cue file.
 WaveChunks checkWaveHeader(std::string_view bytes);
 
 }  // namespace sound

@@ -214,6 +214,8 @@ void placeCueFile(const std::filesystem::path& folder, std::string_view name, Cu
       return writeBytes(path, waveBytes({1, 16, 1, 4000000000u}, std::vector<double>(100, 0.5)));
     case CueFile::kManyChannels:
       return writeBytes(path, waveBytes({1, 16, 200, 44100}, std::vector<double>(4410, 0.5)));
+    case CueFile::kTooManyChannels:
+      return writeBytes(path, waveBytes({1, 16, 2000, 8000}, std::vector<double>(10, 0.5)));
     case CueFile::kZeroBlockAlign:
       return writeBytes(path,
                         waveBytes({1, 16, 2, 44100, false, 0}, std::vector<double>(100, 0.5)));

@@ -24,13 +24,14 @@ enum class CueFile {
   kExitChime,
   kFloatChime,  // the Init chime as 32-bit floating point, written byte by byte
   // Hostile files: none may hold up, crash or fill the program.
-  kRandomBytes,     // noise under a wave file's name
-  kZeroDevice,      // a symbolic link to /dev/zero
-  kHuge,            // a wave header on a (sparse) file of 4 GiB
-  kOneHertz,        // valid samples, a header saying 1 Hz
-  kFourGigahertz,   // a header saying 4,000,000,000 Hz
-  kManyChannels,    // 200 channels
-  kZeroBlockAlign,  // a header whose block size is zero
+  kRandomBytes,      // noise under a wave file's name
+  kZeroDevice,       // a symbolic link to /dev/zero
+  kHuge,             // a wave header on a (sparse) file of 4 GiB
+  kOneHertz,         // valid samples, a header saying 1 Hz
+  kFourGigahertz,    // a header saying 4,000,000,000 Hz
+  kManyChannels,     // 200 channels
+  kTooManyChannels,  // 2000 channels, more than a cue may have
+  kZeroBlockAlign,   // a header whose block size is zero
   // Encodings that need a block decoder, refused before any decoding.
   kMsAdpcm,
   kImaAdpcm,
