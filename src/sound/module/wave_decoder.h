@@ -41,8 +41,8 @@ class WaveDecoder {
   WaveChunks chunks_;
   std::size_t decoded_ = 0;    // bytes of chunks_.samples decoded so far
   std::vector<double> frame_;  // one frame, as fractions of full scale
-  std::vector<double>
-      weights_;  // for more than two channels: each channel's on the left, then on the right
+  // For more than two channels: each one's weight on the left, then on the right.
+  std::vector<double> weights_;
   DecodedWave wave_;
 };
 
