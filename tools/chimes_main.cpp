@@ -1,9 +1,9 @@
 // Writes the program's two chimes, pinpon.wav and endpinpon.wav, into the folder given on the
 // command line (the current folder when none is given).
-#include <sndfile.h>
-
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,24 +12,33 @@
 
 namespace {
 
+void putLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+}
+
+// Takes mono 16-bit samples; writes them as a plain wave file of a format chunk and a data chunk.
 bool writeWave(const std::filesystem::path& path, const std::vector<std::int16_t>& samples) {
-  SF_INFO info{};
-  info.samplerate = chimes::kSampleRate;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (file == nullptr) {
-    std::fprintf(stderr, "collatz-chimes: cannot write %s: %s\n", path.c_str(),
-                 sf_strerror(nullptr));
-    return false;
+  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+  std::string file = "RIFF";
+  putLittleEndian(file, 4 + 8 + 16 + 8 + dataBytes, 4);
+  file += "WAVEfmt ";
+  putLittleEndian(file, 16, 4);
+  putLittleEndian(file, 1, 2);  // integer PCM
+  putLittleEndian(file, 1, 2);  // one channel
+  putLittleEndian(file, chimes::kSampleRate, 4);
+  putLittleEndian(file, chimes::kSampleRate * 2, 4);  // bytes a second
+  putLittleEndian(file, 2, 2);                        // bytes a frame
+  putLittleEndian(file, 16, 2);                       // bits a sample
+  file += "data";
+  putLittleEndian(file, dataBytes, 4);
+  for (const std::int16_t sample : samples) {
+    putLittleEndian(file, static_cast<std::uint16_t>(sample), 2);
   }
-  const auto frames = static_cast<sf_count_t>(samples.size());
-  const bool written = sf_writef_short(file, samples.data(), frames) == frames;
-  if (!written) {
-    std::fprintf(stderr, "collatz-chimes: writing %s failed: %s\n", path.c_str(),
-                 sf_strerror(file));
-  }
-  return sf_close(file) == 0 && written;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(file.data(), static_cast<std::streamsize>(file.size()));
+  out.close();
+  if (!out) std::fprintf(stderr, "collatz-chimes: cannot write %s\n", path.c_str());
+  return static_cast<bool>(out);
 }
 
 }  // namespace

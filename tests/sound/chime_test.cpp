@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "sound/cue_player.h"
+#include "sound/module/wave_decoder.h"
 #include "support/capture_analysis.h"
 #include "tools/chime_synth.h"
 
@@ -103,17 +104,18 @@ TEST(ChimeFiles, AreTheChimesAs16BitWaveFilesInTheRunFolder) {
   };
   for (const ChimeFile& chime : {ChimeFile{sound::kInitCue, chimes::initChime()},
                                  ChimeFile{sound::kExitCue, chimes::exitChime()}}) {
-    const std::string_view name = chime.name;
-    SF_INFO info{};
-    SNDFILE* file = sf_open((folder / std::string(name)).c_str(), SFM_READ, &info);
-    ASSERT_NE(file, nullptr) << name << ": " << sf_strerror(nullptr);
-    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16) << name;
-    EXPECT_EQ(info.samplerate, 44100) << name;
-    EXPECT_EQ(info.channels, 1) << name;
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(info.frames));
-    sf_readf_short(file, samples.data(), info.frames);
-    sf_close(file);
-    EXPECT_EQ(samples, chime.samples) << name;
+    const std::filesystem::path path = folder / std::string(chime.name);
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
+    std::string bytes(size, '\0');
+    std::ifstream(path, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(size));
+    const sound::WaveChunks format = sound::checkWaveHeader(bytes);
+    ASSERT_FALSE(format.failure) << chime.name << ": " << format.failure.detail;
+    EXPECT_EQ(format.encoding, sound::Encoding::kSigned16) << chime.name;
+    EXPECT_FALSE(format.bigEndian) << chime.name;
+    const sound::DecodeResult decoded = sound::decodeWave(std::move(bytes));
+    EXPECT_EQ(decoded.wave.sampleRate, 44100) << chime.name;
+    EXPECT_EQ(decoded.wave.channels, 1) << chime.name;
+    EXPECT_EQ(decoded.wave.samples, chime.samples) << chime.name;
   }
 }
 

@@ -28,7 +28,7 @@ std::size_t bytesOf(const DecodedWave& wave) { return wave.samples.size() * size
 
 ChimeDevice::ChimeDevice()
     : library_([this] {
-        if (library_.error() != DeviceError::kNone) fail({library_.error(), library_.detail()});
+        if (library_.failure()) fail(library_.failure());
         advance();
       }) {
   deadline_.setSingleShot(true);
@@ -60,7 +60,7 @@ void ChimeDevice::open() {
   openedName_ = fileName_;
   if (fileName_.empty()) return fail({DeviceError::kNoFileName, {}});
   library_.open(fileName_);
-  if (library_.error() != DeviceError::kNone) return fail({library_.error(), library_.detail()});
+  if (library_.failure()) return fail(library_.failure());
   succeed();
   // Connecting while the file decodes saves the first chime a round trip.
   if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });

@@ -20,7 +20,8 @@ CueLibrary::~CueLibrary() = default;
 void CueLibrary::open(const std::filesystem::path& path) {
   close();
   auto file = std::make_unique<CueReader>(path);
-  if (file->error() != DeviceError::kNone) return fail(file->error(), file->detail());
+  failure_ = file->failure();
+  if (failure_) return;
   const auto known = std::find_if(known_.begin(), known_.end(), [&](const auto& entry) {
     return entry.first == file->identity();
   });
@@ -42,19 +43,17 @@ void CueLibrary::close() {
   reader_.reset();
   decoder_.reset();
   cue_.reset();
-  error_ = DeviceError::kNone;
-  detail_.clear();
+  failure_ = {};
 }
 
 void CueLibrary::startDecoding() {
   const std::unique_ptr<CueReader> read = std::move(reader_);
   std::string bytes = read->take();
-  if (read->error() != DeviceError::kNone) return fail(read->error(), read->detail());
+  failure_ = read->failure();
+  if (failure_) return;
   decoder_ = std::make_unique<WaveDecoder>(std::move(bytes));
-  if (decoder_->error() != DeviceError::kNone) {
-    fail(decoder_->error(), decoder_->detail());
-    decoder_.reset();
-  }
+  failure_ = decoder_->failure();
+  if (failure_) decoder_.reset();
 }
 
 void CueLibrary::decodeSlice() {
@@ -66,9 +65,8 @@ void CueLibrary::decodeSlice() {
   }
   if (!decoder_ || !decoder_->step(kSliceSamples)) return;
   const std::unique_ptr<WaveDecoder> done = std::move(decoder_);
-  if (done->error() != DeviceError::kNone) {
-    fail(done->error(), done->detail());
-  } else {
+  failure_ = done->failure();
+  if (!failure_) {
     cue_ = std::make_shared<const DecodedWave>(std::move(done->wave()));
     if (known_.size() == kMostKnown) known_.erase(known_.begin());
     known_.emplace_back(decoding_, cue_);
@@ -79,11 +77,6 @@ void CueLibrary::decodeSlice() {
 void CueLibrary::finish() {
   slices_.stop();
   decoded_();
-}
-
-void CueLibrary::fail(DeviceError error, std::string detail) {
-  error_ = error;
-  detail_ = std::move(detail);
 }
 
 }  // namespace sound

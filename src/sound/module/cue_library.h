@@ -35,23 +35,21 @@ class CueLibrary {
   CueLibrary& operator=(const CueLibrary&) = delete;
 
   // Looks the file up. Afterwards the cue is either known at once (cue()), or cannot be had
-  // (error()), or is being decoded (decoding()).
+  // (failure()), or is being decoded (decoding()).
   void open(const std::filesystem::path& path);
   // Forgets the open cue and stops decoding it.
   void close();
 
   bool decoding() const { return reader_ != nullptr || decoder_ != nullptr; }
   std::shared_ptr<const DecodedWave> cue() const { return cue_; }
-  DeviceError error() const { return error_; }
-  const std::string& detail() const { return detail_; }
+  const Failure& failure() const { return failure_; }
 
  private:
   void decodeSlice();
-  // Hands what was read to a decoder, or sets the error if the file cannot be decoded.
+  // Hands what was read to a decoder, or keeps the failure if the file cannot be decoded.
   void startDecoding();
   // Ends reading or decoding and tells the owner.
   void finish();
-  void fail(DeviceError error, std::string detail);
 
   std::function<void()> decoded_;
   QTimer slices_;
@@ -60,8 +58,7 @@ class CueLibrary {
   FileIdentity decoding_;                 // of the file decoder_ decodes
   std::vector<std::pair<FileIdentity, std::shared_ptr<const DecodedWave>>> known_;
   std::shared_ptr<const DecodedWave> cue_;
-  DeviceError error_ = DeviceError::kNone;
-  std::string detail_;
+  Failure failure_;
 };
 
 }  // namespace sound

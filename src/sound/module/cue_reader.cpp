@@ -25,13 +25,13 @@ void CueReader::open(const std::filesystem::path& path) {
   struct stat status{};
   if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
     const int error = errno;
-    return fail(kindOf(error), std::strerror(error));
+    return fail({kindOf(error), std::strerror(error)});
   }
-  if (!S_ISREG(status.st_mode)) return fail(DeviceError::kFileUnreadable, "not a regular file");
+  if (!S_ISREG(status.st_mode)) return fail({DeviceError::kFileUnreadable, "not a regular file"});
   if (static_cast<std::uintmax_t>(status.st_size) > kMaxWaveFileBytes) {
-    return fail(DeviceError::kFileTooLarge, std::to_string(status.st_size) + " bytes");
+    return fail({DeviceError::kFileTooLarge, std::to_string(status.st_size) + " bytes"});
   }
-  if (status.st_size == 0) return fail(DeviceError::kFileEmpty, "0 bytes");
+  if (status.st_size == 0) return fail({DeviceError::kFileEmpty, "0 bytes"});
   identity_ = {status.st_dev, status.st_ino, status.st_size,
                std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
@@ -54,7 +54,7 @@ bool CueReader::readSome(std::size_t bytes) {
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      fail(DeviceError::kFileUnreadable, std::strerror(errno));
+      fail({DeviceError::kFileUnreadable, std::strerror(errno)});
       return true;
     }
     got_ += static_cast<std::size_t>(n);
@@ -62,13 +62,14 @@ bool CueReader::readSome(std::size_t bytes) {
   ::close(fd_);
   fd_ = -1;
   bytes_.resize(got_);
-  if (got_ > kMaxWaveFileBytes) fail(DeviceError::kFileTooLarge, "grew past the limit while read");
-  if (got_ == 0) fail(DeviceError::kFileEmpty, "0 bytes");
+  if (got_ > kMaxWaveFileBytes)
+    fail({DeviceError::kFileTooLarge, "grew past the limit while read"});
+  if (got_ == 0) fail({DeviceError::kFileEmpty, "0 bytes"});
   return true;
 }
 
 std::string CueReader::take() {
-  if (fd_ >= 0 || error_ != DeviceError::kNone) return {};
+  if (fd_ >= 0 || failure_) return {};
   return std::move(bytes_);
 }
 
@@ -78,9 +79,8 @@ std::string CueReader::readAll() {
   return take();
 }
 
-void CueReader::fail(DeviceError error, std::string detail) {
-  error_ = error;
-  detail_ = std::move(detail);
+void CueReader::fail(Failure failure) {
+  failure_ = std::move(failure);
   bytes_.clear();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

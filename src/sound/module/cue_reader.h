@@ -25,7 +25,7 @@ struct FileIdentity {
 
 // A cue file, opened once by its name and never again: without blocking (a FIFO or a device put
 // under the name cannot hang the program), and checked on that same descriptor, so that what is
-// read is what was checked. error() says why it cannot be a cue: missing, not a regular file,
+// read is what was checked. failure() says why it cannot be a cue: missing, not a regular file,
 // empty, too large.
 class CueReader {
  public:
@@ -34,14 +34,13 @@ class CueReader {
   CueReader(const CueReader&) = delete;
   CueReader& operator=(const CueReader&) = delete;
 
-  DeviceError error() const { return error_; }
-  const std::string& detail() const { return detail_; }
+  const Failure& failure() const { return failure_; }
   const FileIdentity& identity() const { return identity_; }
 
   // Reads up to `bytes` more of the file through the checked descriptor; true once the file is
   // done with, read whole or not. The descriptor is closed then.
   bool readSome(std::size_t bytes);
-  // What was read, once readSome() is done: the whole file, or empty with error() set if it could
+  // What was read, once readSome() is done: the whole file, or empty with failure() set if it could
   // not be read or has grown too large since it was checked.
   std::string take();
   // Every readSome() at once, then take().
@@ -49,14 +48,14 @@ class CueReader {
 
  private:
   void open(const std::filesystem::path& path);
-  void fail(DeviceError error, std::string detail);
+  // Keeps why, and lets go of the file and what was read of it.
+  void fail(Failure failure);
 
   int fd_ = -1;
   FileIdentity identity_;
   std::string bytes_;
   std::size_t got_ = 0;
-  DeviceError error_ = DeviceError::kNone;
-  std::string detail_;
+  Failure failure_;
 };
 
 }  // namespace sound

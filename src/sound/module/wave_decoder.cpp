@@ -1,184 +1,148 @@
 #include "sound/module/wave_decoder.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <cstring>
-#include <string_view>
-
-#include "sound/module/wave_header.h"
 
 namespace sound {
 namespace {
 
-// What the audio file library reads as the file: a header written from the checked chunks, then
-// the samples, in place in the file's bytes.
-struct Memory {
-  std::string bytes;
-  std::string header;
-  std::string_view samples;
-  sf_count_t at = 0;
+// The speakers of WAVE_FORMAT_EXTENSIBLE's channel mask that are on one side: front, back,
+// front of centre, side, top front and top back. Every other one but the low-frequency effects
+// channel is a centre one (front, back, top...) or has no known place.
+constexpr std::uint32_t kLeftSpeakers = 0x1 | 0x10 | 0x40 | 0x200 | 0x1000 | 0x8000;
+constexpr std::uint32_t kRightSpeakers = 0x2 | 0x20 | 0x80 | 0x400 | 0x4000 | 0x20000;
+constexpr std::uint32_t kLowFrequency = 0x8;
 
-  sf_count_t size() const { return static_cast<sf_count_t>(header.size() + samples.size()); }
-  // Copies up to `count` bytes from `from` on out of one of the two parts.
-  static sf_count_t copy(std::string_view part, sf_count_t from, void* into, sf_count_t count) {
-    const auto length = static_cast<sf_count_t>(part.size());
-    if (from >= length) return 0;
-    const sf_count_t n = std::min(count, length - from);
-    std::memcpy(into, part.data() + from, static_cast<std::size_t>(n));
-    return n;
+// Takes a channel count over two and the file's channel mask (0: none, the channels take the
+// speakers in the standard order); gives each channel's weight on the left, then on the right. A
+// left speaker's channel is heard on the left only, a right one's on the right only, a centre
+// one's and one of no known place on both. The low-frequency effects channel is left out, as a
+// standard downmix does: the other channels carry the sound in full, a laptop's speakers cannot
+// play what it adds, and adding it would only bring the rest closer to clipping. Each side's
+// weights add up to 1, so that a sound the same on every channel keeps its level.
+std::vector<double> foldWeights(int channels, std::uint32_t mask) {
+  std::uint32_t unassigned = mask == 0 ? ~std::uint32_t{0} : mask;
+  std::vector<double> weights(2 * static_cast<std::size_t>(channels), 0.0);
+  double sums[2] = {};
+  for (int c = 0; c < channels; ++c) {
+    // The lowest speaker of the mask not yet taken; none once the mask runs out.
+    const std::uint32_t speaker = unassigned & (~unassigned + 1);
+    unassigned &= ~speaker;
+    if (speaker == kLowFrequency) continue;
+    const double left = (speaker & kRightSpeakers) == 0 ? 1.0 : 0.0;
+    const double right = (speaker & kLeftSpeakers) == 0 ? 1.0 : 0.0;
+    weights[c] = left;
+    weights[channels + c] = right;
+    sums[0] += left;
+    sums[1] += right;
   }
-};
-
-sf_count_t memoryLength(void* memory) { return static_cast<Memory*>(memory)->size(); }
-
-sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
-  auto& memory = *static_cast<Memory*>(user);
-  const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? memory.at : memory.size();
-  sf_count_t target = 0;
-  if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
-  return memory.at = target;
-}
-
-sf_count_t memoryRead(void* into, sf_count_t count, void* user) {
-  auto& memory = *static_cast<Memory*>(user);
-  if (count <= 0) return 0;
-  const auto headerSize = static_cast<sf_count_t>(memory.header.size());
-  sf_count_t n = Memory::copy(memory.header, memory.at, into, count);
-  n += Memory::copy(memory.samples, std::max<sf_count_t>(0, memory.at + n - headerSize),
-                    static_cast<char*>(into) + n, count - n);
-  memory.at += n;
-  return n;
-}
-
-sf_count_t memoryWrite(const void*, sf_count_t, void*) { return 0; }
-
-sf_count_t memoryTell(void* memory) { return static_cast<Memory*>(memory)->at; }
-
-// The encodings the header check lets through, as the library names them: should it ever read a
-// header otherwise than the check did, nothing else is decoded all the same.
-bool acceptedEncoding(int format) {
-  switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-    case SF_FORMAT_PCM_16:
-    case SF_FORMAT_PCM_24:
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE:
-    case SF_FORMAT_ULAW:
-    case SF_FORMAT_ALAW:
-      return true;
-    default:
-      return false;
+  for (int c = 0; c < 2 * channels; ++c) {
+    if (sums[c / channels] > 0.0) weights[c] /= sums[c / channels];
   }
+  return weights;
 }
 
-// The library's name for an encoding.
-std::string formatName(int format) {
-  SF_FORMAT_INFO info{};
-  info.format = format;
-  sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info);
-  return info.name != nullptr ? info.name : std::to_string(format);
+// G.711: takes one code (a sign, three bits of segment and four of step; µ-law's inverted, every
+// other bit of A-law's flipped); gives its 16-bit linear value.
+int muLaw(unsigned code) {
+  code = ~code & 0xFF;
+  const int magnitude = (static_cast<int>(code & 0x0F) << 3 | 0x84) << ((code & 0x70) >> 4);
+  return (code & 0x80) != 0 ? 0x84 - magnitude : magnitude - 0x84;
 }
 
-// One sample from full scale = 1, clipped: a floating-point sample beyond full scale would
-// otherwise wrap around into a loud click.
-std::int16_t toSample(double value) {
-  if (std::isnan(value)) return 0;
-  return static_cast<std::int16_t>(std::lround(std::clamp(value * 32768.0, -32768.0, 32767.0)));
+int aLaw(unsigned code) {
+  code ^= 0x55;
+  const unsigned segment = (code & 0x70) >> 4;
+  int magnitude = static_cast<int>(code & 0x0F) << 4 | 8;
+  if (segment > 0) magnitude = (magnitude + 0x100) << (segment - 1);
+  return (code & 0x80) != 0 ? magnitude : -magnitude;
 }
 
-// Appends one frame of `in` channels as `out` (1 or 2) channels. Beyond two channels, the even
-// ones are averaged into the left and the odd ones into the right, which keeps the loudness of a
-// sound that is the same on every channel.
-void appendFrame(const float* frame, int in, int out, std::vector<std::int16_t>& samples) {
-  for (int side = 0; side < out; ++side) {
-    double sum = 0.0;
-    int count = 0;
-    for (int c = side; c < in; c += out) {
-      sum += frame[c];
-      ++count;
-    }
-    samples.push_back(toSample(sum / count));
+// Takes one sample's bytes, in the file's byte order and encoding; gives it as a fraction of full
+// scale, which a floating-point sample may lie far outside of, or be no number at all.
+double sampleAt(const unsigned char* bytes, const WaveChunks& format) {
+  const int size = format.bytesPerSample;
+  std::uint64_t word = 0;
+  for (int i = 0; i < size; ++i) word = word << 8 | bytes[format.bigEndian ? i : size - 1 - i];
+  switch (format.encoding) {
+    case Encoding::kUnsigned8:
+      return (static_cast<double>(word) - 128.0) / 128.0;
+    case Encoding::kSigned16:
+    case Encoding::kSigned24:
+    case Encoding::kSigned32:
+      // Its sign bit moved to the top of 64 bits: full scale at 2^63, whatever its width.
+      return static_cast<double>(static_cast<std::int64_t>(word << (64 - 8 * size))) * 0x1p-63;
+    case Encoding::kFloat32:
+      return std::bit_cast<float>(static_cast<std::uint32_t>(word));
+    case Encoding::kFloat64:
+      return std::bit_cast<double>(word);
+    case Encoding::kMuLaw:
+      return muLaw(static_cast<unsigned>(word)) / 32768.0;
+    case Encoding::kALaw:
+      return aLaw(static_cast<unsigned>(word)) / 32768.0;
   }
+  return 0.0;
+}
+
+// Takes a fraction of full scale, or no number at all; gives it within full scale. What lies
+// beyond is clipped, infinity to full scale, and no number is silence: none of them may wrap
+// around into a loud click, reach the output's mix, or spill over into another channel's side.
+double withinFullScale(double value) {
+  return std::isnan(value) ? 0.0 : std::clamp(value, -1.0, 1.0);
+}
+
+// Takes a fraction within full scale; gives the 16-bit sample the output plays.
+std::int16_t toSample(double fraction) {
+  return static_cast<std::int16_t>(std::lround(std::min(fraction * 32768.0, 32767.0)));
 }
 
 }  // namespace
 
-struct WaveDecoder::File {
-  ~File() {
-    if (sound != nullptr) sf_close(sound);
+WaveDecoder::WaveDecoder(std::string bytes)
+    : bytes_(std::move(bytes)), chunks_(checkWaveHeader(bytes_)) {
+  if (chunks_.failure) {
+    std::string().swap(bytes_);
+    chunks_.samples = {};
+    return;
   }
-  Memory memory;
-  SNDFILE* sound = nullptr;
-  SF_INFO info{};
-  std::vector<float> chunk;
-};
-
-WaveDecoder::WaveDecoder(std::string bytes) : file_(std::make_unique<File>()) {
-  file_->memory.bytes = std::move(bytes);
-  open();
-}
-
-void WaveDecoder::open() {
-  WaveChunks chunks = checkWaveHeader(file_->memory.bytes);
-  if (chunks.error != DeviceError::kNone) return fail(chunks.error, std::move(chunks.detail));
-  file_->memory.header = plainHeader(chunks);
-  file_->memory.samples = chunks.samples;
-  static SF_VIRTUAL_IO memoryIo{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
-  file_->sound = sf_open_virtual(&memoryIo, SFM_READ, &file_->info, &file_->memory);
-  const SF_INFO& info = file_->info;
-  // Past the header check, a file the library cannot read is a damaged wave file.
-  if (file_->sound == nullptr) return fail(DeviceError::kFileDamaged, sf_strerror(nullptr));
-  if (!acceptedEncoding(info.format)) {
-    return fail(DeviceError::kEncodingRefused, formatName(info.format & SF_FORMAT_SUBMASK));
-  }
-  if (info.channels <= 0 || info.samplerate <= 0) {
-    return fail(DeviceError::kFileDamaged, "no channels or no sample rate");
-  }
-  if (info.samplerate < kMinPlayableRate || info.samplerate > kMaxPlayableRate) {
-    return fail(DeviceError::kFormatNotPlayable, std::to_string(info.samplerate) + " Hz");
-  }
-  if (info.frames <= 0) return fail(DeviceError::kFileEmpty, "no samples");
-  if (static_cast<std::uintmax_t>(info.frames) * static_cast<std::uintmax_t>(info.channels) >
-      kMaxDecodedSamples) {
-    return fail(DeviceError::kFileTooLarge, std::to_string(info.frames) + " frames");
-  }
-  wave_.sampleRate = info.samplerate;
-  wave_.channels = std::min(info.channels, 2);
-  wave_.samples.reserve(static_cast<std::size_t>(info.frames) * wave_.channels);
-}
-
-WaveDecoder::~WaveDecoder() = default;
-
-void WaveDecoder::fail(DeviceError error, std::string detail) {
-  error_ = error;
-  detail_ = std::move(detail);
-  wave_ = {};
-  file_.reset();
+  const int channels = chunks_.channels;
+  wave_.sampleRate = static_cast<int>(chunks_.sampleRate);
+  wave_.channels = std::min(channels, 2);
+  wave_.samples.reserve(chunks_.samples.size() / chunks_.bytesPerSample / channels *
+                        wave_.channels);
+  frame_.resize(channels);
+  if (channels > 2) weights_ = foldWeights(channels, chunks_.channelMask);
 }
 
 bool WaveDecoder::step(std::size_t samples) {
-  if (!file_) return true;
-  // Read as floating point, which the library scales to full scale = 1 for every encoding;
-  // reading floating-point files as integers directly would truncate their samples to nothing.
-  const int in = file_->info.channels;
-  const auto frames = static_cast<sf_count_t>(std::max<std::size_t>(1, samples / in));
-  file_->chunk.resize(static_cast<std::size_t>(frames) * in);
-  const sf_count_t got = sf_readf_float(file_->sound, file_->chunk.data(), frames);
-  for (sf_count_t frame = 0; frame < got; ++frame) {
-    appendFrame(&file_->chunk[static_cast<std::size_t>(frame) * in], in, wave_.channels,
-                wave_.samples);
+  const auto channels = static_cast<std::size_t>(std::max(chunks_.channels, 1));
+  const std::size_t frameBytes = channels * chunks_.bytesPerSample;
+  const std::size_t left = chunks_.samples.size() - decoded_;
+  const std::size_t frames = std::min(std::max<std::size_t>(1, samples / channels),
+                                      frameBytes == 0 ? 0 : left / frameBytes);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(chunks_.samples.data()) + decoded_;
+  for (std::size_t f = 0; f < frames; ++f) {
+    for (double& sample : frame_) {
+      sample = withinFullScale(sampleAt(bytes, chunks_));
+      bytes += chunks_.bytesPerSample;
+    }
+    if (channels <= 2) {
+      for (const double sample : frame_) wave_.samples.push_back(toSample(sample));
+      continue;
+    }
+    for (std::size_t side = 0; side < 2; ++side) {
+      double sum = 0.0;
+      for (std::size_t c = 0; c < channels; ++c) sum += weights_[side * channels + c] * frame_[c];
+      wave_.samples.push_back(toSample(sum));
+    }
   }
-  if (got > 0) return false;
-  // A data chunk cut short still plays as far as it goes.
-  if (wave_.samples.empty()) {
-    fail(DeviceError::kFileDamaged, sf_strerror(file_->sound));
-  } else {
-    file_.reset();
-  }
+  decoded_ += frames * frameBytes;
+  if (decoded_ < chunks_.samples.size()) return false;
+  // Done: the file's bytes are no longer needed.
+  chunks_.samples = {};
+  decoded_ = 0;
+  std::string().swap(bytes_);
   return true;
 }
 
@@ -186,13 +150,13 @@ DecodeResult decodeWave(std::string bytes) {
   WaveDecoder decoder(std::move(bytes));
   while (!decoder.step(65536)) {
   }
-  return {decoder.error(), decoder.detail(), std::move(decoder.wave())};
+  return {decoder.failure(), std::move(decoder.wave())};
 }
 
 DecodeResult decodeWaveFile(const std::filesystem::path& path) {
   CueReader reader(path);
   std::string bytes = reader.readAll();
-  if (reader.error() != DeviceError::kNone) return {reader.error(), reader.detail(), {}};
+  if (reader.failure()) return {reader.failure(), {}};
   return decodeWave(std::move(bytes));
 }
 

@@ -1,7 +1,8 @@
 #include "sound/module/wave_header.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace sound {
 namespace {
@@ -15,7 +16,9 @@ constexpr std::uint32_t kExtensible = 0xFFFE;
 // an extensible one, then the extension's size, valid bits, channel mask and sub-format.
 constexpr std::size_t kFormatBytes = 16;
 constexpr std::size_t kExtensibleBytes = 40;
-
+// RF64's ds64 chunk: the RIFF size, the data size and the sample count, 64 bits each, then a
+// table of other chunks' sizes, which a file small enough for a cue never needs.
+constexpr std::size_t kDs64Bytes = 24;
 // What follows the sub-format's tag in every sub-format GUID that stands for a plain format tag.
 constexpr std::string_view kGuidTail("\x80\x00\x00\xAA\x00\x38\x9B\x71", 8);
 
@@ -23,8 +26,8 @@ constexpr std::string_view kGuidTail("\x80\x00\x00\xAA\x00\x38\x9B\x71", 8);
 struct Numbers {
   std::string_view bytes;
   bool bigEndian;
-  std::uint32_t at(std::size_t offset, int size) const {
-    std::uint32_t value = 0;
+  std::uint64_t at(std::size_t offset, int size) const {
+    std::uint64_t value = 0;
     for (int i = 0; i < size; ++i) {
       const auto byte = static_cast<unsigned char>(bytes[offset + (bigEndian ? i : size - 1 - i)]);
       value = value << 8 | byte;
@@ -33,66 +36,53 @@ struct Numbers {
   }
 };
 
-std::string encodingName(std::uint32_t tag, std::uint32_t bits) {
-  switch (tag) {
-    case kPcm:
-      return std::to_string(bits) + "-bit integer PCM";
-    case kFloat:
-      return std::to_string(bits) + "-bit floating point";
-    case kALaw:
-      return std::to_string(bits) + "-bit A-law";
-    case kMuLaw:
-      return std::to_string(bits) + "-bit µ-law";
-    case 0x0002:
-      return "MS ADPCM";
-    case 0x0011:
-      return "IMA ADPCM";
-    case 0x0014:
-      return "G.723 ADPCM";
-    case 0x0031:
-      return "GSM 6.10";
-    case 0x0040:
-      return "G.721 ADPCM";
-    case 0x0050:
-      return "MPEG";
-    case 0x0055:
-      return "MPEG layer 3";
-    default:
-      char text[32];
-      std::snprintf(text, sizeof text, "format tag 0x%04X", static_cast<unsigned>(tag));
-      return text;
+// The names a refusal gives an encoding: the plain ones with their bits a sample.
+struct TagName {
+  std::uint64_t tag;
+  const char* name;
+};
+constexpr TagName kTagNames[] = {{kPcm, "-bit integer PCM"}, {kFloat, "-bit floating point"},
+                                 {kALaw, "-bit A-law"},      {kMuLaw, "-bit µ-law"},
+                                 {0x0002, "MS ADPCM"},       {0x0011, "IMA ADPCM"},
+                                 {0x0014, "G.723 ADPCM"},    {0x0031, "GSM 6.10"},
+                                 {0x0040, "G.721 ADPCM"},    {0x0050, "MPEG"},
+                                 {0x0055, "MPEG layer 3"}};
+
+std::string encodingName(std::uint64_t tag, std::uint64_t bits) {
+  for (const TagName& known : kTagNames) {
+    if (known.tag == tag) return (known.name[0] == '-' ? std::to_string(bits) : "") + known.name;
   }
+  char text[32];
+  std::snprintf(text, sizeof text, "format tag 0x%04X", static_cast<unsigned>(tag));
+  return text;
 }
 
-bool accepted(std::uint32_t tag, std::uint32_t bits) {
-  switch (tag) {
-    case kPcm:
-      return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    case kFloat:
-      return bits == 32 || bits == 64;
-    case kALaw:
-    case kMuLaw:
-      return bits == 8;
-    default:
-      return false;
-  }
+// The one list of what is decoded: a format tag and its bits a sample, and the encoding they make.
+struct Accepted {
+  std::uint64_t tag;
+  std::uint64_t bits;
+  Encoding encoding;
+};
+constexpr Accepted kAccepted[] = {
+    {kPcm, 8, Encoding::kUnsigned8},  {kPcm, 16, Encoding::kSigned16},
+    {kPcm, 24, Encoding::kSigned24},  {kPcm, 32, Encoding::kSigned32},
+    {kFloat, 32, Encoding::kFloat32}, {kFloat, 64, Encoding::kFloat64},
+    {kMuLaw, 8, Encoding::kMuLaw},    {kALaw, 8, Encoding::kALaw},
+};
+
+Failure damaged(std::string detail) { return {DeviceError::kFileDamaged, std::move(detail)}; }
+
+WaveChunks refused(Failure failure) {
+  WaveChunks chunks;
+  chunks.failure = std::move(failure);
+  return chunks;
 }
 
-WaveChunks refusal(DeviceError error, std::string detail) {
-  WaveChunks refused;
-  refused.error = error;
-  refused.detail = std::move(detail);
-  return refused;
-}
-
-WaveChunks damaged(std::string detail) {
-  return refusal(DeviceError::kFileDamaged, std::move(detail));
-}
-
-// Why a format chunk's body (of kFormatBytes at least) names an encoding that is not decoded.
-WaveChunks checkFormat(const Numbers& body) {
-  std::uint32_t tag = body.at(0, 2);
-  const std::uint32_t bits = body.at(14, 2);
+// Takes a format chunk's body (of kFormatBytes at least); fills in the found encoding, channels,
+// rate and channel mask, or says why the file is not played.
+Failure readFormat(const Numbers& body, WaveChunks& found) {
+  std::uint64_t tag = body.at(0, 2);
+  const std::uint64_t bits = body.at(14, 2);
   std::string prefix;
   if (tag == kExtensible) {
     if (body.bytes.size() < kExtensibleBytes || body.at(16, 2) < kExtensibleBytes - 18) {
@@ -102,73 +92,103 @@ WaveChunks checkFormat(const Numbers& body) {
     tag = body.at(24, 4);
     if (tag > 0xFFFF || body.at(28, 2) != 0 || body.at(30, 2) != 0x0010 ||
         body.bytes.substr(32, 8) != kGuidTail) {
-      return refusal(DeviceError::kEncodingRefused, prefix + "unknown sub-format");
+      return {DeviceError::kEncodingRefused, prefix + "unknown sub-format"};
     }
+    found.channelMask = static_cast<std::uint32_t>(body.at(20, 4));
   }
-  if (!accepted(tag, bits)) {
-    return refusal(DeviceError::kEncodingRefused, prefix + encodingName(tag, bits));
+  const auto* accepted =
+      std::find_if(std::begin(kAccepted), std::end(kAccepted),
+                   [&](const Accepted& a) { return a.tag == tag && a.bits == bits; });
+  if (accepted == std::end(kAccepted)) {
+    return {DeviceError::kEncodingRefused, prefix + encodingName(tag, bits)};
+  }
+  found.encoding = accepted->encoding;
+  found.bytesPerSample = static_cast<int>(bits / 8);
+  found.channels = static_cast<int>(body.at(2, 2));
+  found.sampleRate = static_cast<std::uint32_t>(body.at(4, 4));
+  if (found.channels == 0) return damaged("no channels");
+  if (found.sampleRate == 0) return damaged("no sample rate");
+  if (found.sampleRate < kMinPlayableRate || found.sampleRate > kMaxPlayableRate) {
+    return {DeviceError::kFormatNotPlayable, std::to_string(found.sampleRate) + " Hz"};
+  }
+  if (found.channels > kMaxChannels) {
+    return {DeviceError::kFormatNotPlayable, std::to_string(found.channels) + " channels"};
   }
   return {};
 }
 
-void putSize(std::string& out, std::size_t size, bool bigEndian) {
-  for (int i = 0; i < 4; ++i) {
-    out.push_back(static_cast<char>(size >> (8 * (bigEndian ? 3 - i : i)) & 0xFF));
+// Takes the first data chunk's body, as far as the file holds it; keeps its whole frames.
+Failure takeSamples(std::string_view body, WaveChunks& found) {
+  const auto frameBytes = static_cast<std::size_t>(found.channels) * found.bytesPerSample;
+  found.samples = body.substr(0, body.size() - body.size() % frameBytes);
+  const std::size_t frames = found.samples.size() / frameBytes;
+  if (frames == 0) return {DeviceError::kFileEmpty, "no samples"};
+  if (found.samples.size() / found.bytesPerSample > kMaxDecodedSamples) {
+    return {DeviceError::kFileTooLarge, std::to_string(frames) + " frames"};
   }
+  return {};
+}
+
+// The end of the RIFF chunk that holds every other: where its size says, or the end of the bytes.
+std::size_t riffEnd(std::string_view bytes, std::uint64_t riffSize) {
+  return riffSize < bytes.size() - 8 ? static_cast<std::size_t>(8 + riffSize) : bytes.size();
 }
 
 }  // namespace
 
 WaveChunks checkWaveHeader(std::string_view bytes) {
+  WaveChunks found;
   const std::string_view id = bytes.substr(0, 4);
   if (id != "RIFF" && id != "RIFX" && id != "RF64") {
     // A file cut off inside its very first word began like a wave file.
     if (!id.empty() && id.size() < 4 && std::string_view("RIFF").starts_with(id)) {
-      return damaged("cut short in its header");
+      found.failure = damaged("cut short in its header");
+    } else {
+      found.failure = {DeviceError::kNotWaveFile, "no RIFF, RIFX or RF64 header"};
     }
-    return refusal(DeviceError::kNotWaveFile, "no RIFF, RIFX or RF64 header");
+    return found;
   }
-  if (bytes.size() < 12) return damaged("cut short in its header");
+  if (bytes.size() < 12) return refused(damaged("cut short in its header"));
   if (bytes.substr(8, 4) != "WAVE") {
-    return refusal(DeviceError::kNotWaveFile, "a RIFF file of another kind");
+    return refused({DeviceError::kNotWaveFile, "a RIFF file of another kind"});
   }
-  WaveChunks found;
   found.bigEndian = id == "RIFX";
+  const bool rf64 = id == "RF64";
   const Numbers numbers{bytes, found.bigEndian};
+  std::size_t end = riffEnd(bytes, numbers.at(4, 4));
+  std::uint64_t rf64DataSize = 0;
+  bool formatFound = false;
   // Chunk by chunk, each padded to an even size, up to the data chunk; a size that runs past the
-  // end ends the walk, and a data chunk cut short holds what the bytes hold.
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
+  // RIFF chunk's end ends the walk, and a data chunk cut short holds what the bytes hold.
+  for (std::size_t at = 12; at + 8 <= end;) {
     const std::string_view chunk = bytes.substr(at, 4);
-    const std::size_t size = numbers.at(at + 4, 4);
-    const std::string_view body = bytes.substr(at + 8, size);
-    if (chunk == "fmt " && found.format.empty()) {
-      if (size < kFormatBytes) return damaged("format chunk of " + std::to_string(size) + " bytes");
-      if (body.size() < size) return damaged("format chunk cut short");
-      WaveChunks refused = checkFormat({body, found.bigEndian});
-      if (refused.error != DeviceError::kNone) return refused;
-      found.format = body;
+    std::uint64_t size = numbers.at(at + 4, 4);
+    if (rf64 && chunk == "data" && size == 0xFFFFFFFF) size = rf64DataSize;
+    const std::string_view body = bytes.substr(at + 8, std::min<std::uint64_t>(size, end - at - 8));
+    if (rf64 && at == 12) {
+      // Its 32-bit sizes stand aside for the ds64 chunk's, which comes first.
+      if (chunk != "ds64" || body.size() < kDs64Bytes) {
+        return refused(damaged("RF64 without its ds64 chunk"));
+      }
+      end = riffEnd(bytes, numbers.at(at + 8, 8));
+      rf64DataSize = numbers.at(at + 16, 8);
+    } else if (chunk == "fmt " && !formatFound) {
+      if (size < kFormatBytes) {
+        return refused(damaged("format chunk of " + std::to_string(size) + " bytes"));
+      }
+      if (body.size() < size) return refused(damaged("format chunk cut short"));
+      found.failure = readFormat({body, found.bigEndian}, found);
+      if (found.failure) return found;
+      formatFound = true;
     } else if (chunk == "data") {
-      if (found.format.empty()) return damaged("sound data before the format chunk");
-      found.samples = body;
+      if (!formatFound) return refused(damaged("sound data before the format chunk"));
+      found.failure = takeSamples(body, found);
       return found;
     }
     if (body.size() < size) break;
     at += 8 + size + size % 2;
   }
-  return damaged(found.format.empty() ? "no format chunk" : "no data chunk");
-}
-
-std::string plainHeader(const WaveChunks& chunks) {
-  const std::size_t formatSize = chunks.format.size() + chunks.format.size() % 2;
-  std::string header = chunks.bigEndian ? "RIFX" : "RIFF";
-  putSize(header, 4 + 8 + formatSize + 8 + chunks.samples.size(), chunks.bigEndian);
-  header += "WAVEfmt ";
-  putSize(header, chunks.format.size(), chunks.bigEndian);
-  header += chunks.format;
-  header.resize(header.size() + formatSize - chunks.format.size(), '\0');
-  header += "data";
-  putSize(header, chunks.samples.size(), chunks.bigEndian);
-  return header;
+  return refused(damaged(formatFound ? "no data chunk" : "no format chunk"));
 }
 
 }  // namespace sound
