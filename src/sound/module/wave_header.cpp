@@ -17,7 +17,8 @@ constexpr std::uint32_t kExtensible = 0xFFFE;
 constexpr std::size_t kFormatBytes = 16;
 constexpr std::size_t kExtensibleBytes = 40;
 // RF64's ds64 chunk: the RIFF size, the data size and the sample count, 64 bits each, then a
-// table of other chunks' sizes, which a file small enough for a cue never needs.
+// table of other chunks' sizes, which a file small enough for a cue never needs. Only the data
+// size is read, for the same reason as a RIFF chunk's size is not.
 constexpr std::size_t kDs64Bytes = 24;
 // What follows the sub-format's tag in every sub-format GUID that stands for a plain format tag.
 constexpr std::string_view kGuidTail("\x80\x00\x00\xAA\x00\x38\x9B\x71", 8);
@@ -129,11 +130,6 @@ Failure takeSamples(std::string_view body, WaveChunks& found) {
   return {};
 }
 
-// The end of the RIFF chunk that holds every other: where its size says, or the end of the bytes.
-std::size_t riffEnd(std::string_view bytes, std::uint64_t riffSize) {
-  return riffSize < bytes.size() - 8 ? static_cast<std::size_t>(8 + riffSize) : bytes.size();
-}
-
 }  // namespace
 
 WaveChunks checkWaveHeader(std::string_view bytes) {
@@ -155,11 +151,13 @@ WaveChunks checkWaveHeader(std::string_view bytes) {
   found.bigEndian = id == "RIFX";
   const bool rf64 = id == "RF64";
   const Numbers numbers{bytes, found.bigEndian};
-  std::size_t end = riffEnd(bytes, numbers.at(4, 4));
+  // The outer chunk's own size is not trusted: writers that never came back to it leave it short
+  // or zero, and the chunks inside say where each ends.
+  const std::size_t end = bytes.size();
   std::uint64_t rf64DataSize = 0;
   bool formatFound = false;
   // Chunk by chunk, each padded to an even size, up to the data chunk; a size that runs past the
-  // RIFF chunk's end ends the walk, and a data chunk cut short holds what the bytes hold.
+  // end ends the walk, and a data chunk cut short holds what the bytes hold.
   for (std::size_t at = 12; at + 8 <= end;) {
     const std::string_view chunk = bytes.substr(at, 4);
     std::uint64_t size = numbers.at(at + 4, 4);
@@ -170,7 +168,6 @@ WaveChunks checkWaveHeader(std::string_view bytes) {
       if (chunk != "ds64" || body.size() < kDs64Bytes) {
         return refused(damaged("RF64 without its ds64 chunk"));
       }
-      end = riffEnd(bytes, numbers.at(at + 8, 8));
       rf64DataSize = numbers.at(at + 16, 8);
     } else if (chunk == "fmt " && !formatFound) {
       if (size < kFormatBytes) {
