@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "sound/device_error.h"
+
 struct pa_context;
+struct pa_operation;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -22,15 +25,17 @@ pa_buffer_attr cueBufferAttributes(const pa_sample_spec& format, std::size_t byt
 // object's life, one connection, at most one stream. Every call is made on the thread that made
 // it, takes the mainloop's lock only to queue a request or read a state, and never waits for the
 // service: whatever the service answers arrives later, as a call of `changed` posted to that
-// thread's event loop, after which the states below tell what happened. It never starts a service
-// of its own (no autospawn), and reads no file but the library's client configuration.
+// thread's event loop, after which the states below tell what happened. A request the library
+// refuses on the spot is said at once, with its reason. It never starts a service of its own (no
+// autospawn), and reads no file but the library's client configuration.
 //
 // Destroying it drops the stream and the connection, which silences at once, and stops the
 // mainloop's thread, which only ever waits in poll(): that takes milliseconds, whatever the
 // service is doing.
 class AudioService {
  public:
-  enum class State { kNone, kStarting, kReady, kFailed };
+  // kDrained: a stream that has played out everything it was given, and may be closed.
+  enum class State { kNone, kStarting, kReady, kDrained, kFailed };
 
   explicit AudioService(std::function<void()> changed);
   ~AudioService();
@@ -38,32 +43,40 @@ class AudioService {
   AudioService& operator=(const AudioService&) = delete;
 
   // Starts connecting to whatever service the environment names, unless a connection is already
-  // starting or ready.
-  void connect();
+  // starting or ready; kNoAudioDevice, with the library's reason, if refused at once.
+  Failure connect();
   State connection() const;
   void disconnect();
 
-  // Opens a playback stream of `bytes` of samples, on a ready connection; false if the library
-  // refused the format.
-  bool openStream(const pa_sample_spec& format, std::size_t bytes, const std::string& name);
+  // Opens a playback stream of `bytes` of samples on a ready connection. If the library refuses
+  // it at once: kFormatNotPlayable for the format, kAudioDeviceFailed otherwise, with its reason.
+  Failure openStream(const pa_sample_spec& format, std::size_t bytes, const std::string& name);
   State stream() const;
-  // Hands a ready stream as much of the bytes as it asks for now; returns how many that was.
+  // Hands a ready stream as much of `bytes`, the rest of its samples, as it asks for now, and
+  // returns how many that was. Once it has had them all, the service plays out what it holds
+  // (PipeWire holds back up to a block), and the stream is kDrained when it has.
   std::size_t write(const void* data, std::size_t bytes);
-  // Says the stream has had all its samples, so that the service plays out what it holds back
-  // for a whole block (PipeWire does); asks for nothing and waits for nothing.
-  void endOfStream();
-  // Drops the stream at once: what it has not played yet is never heard.
+  // Drops the stream at once: what it has not played yet is never heard, and the service no
+  // longer lists it.
   void closeStream();
 
   // The library's reason for the connection's or the stream's failure.
   std::string failure() const;
 
  private:
+  // A stream request refused on the spot: the stream counts as failed from now on (the library
+  // keeps the reason), and the owner hears of it as of any other failure.
+  void refuse();
+
   class Poster;
   std::unique_ptr<Poster> poster_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
+  // The stream's drain, and what came of it; kept under the mainloop's lock.
+  pa_operation* draining_ = nullptr;
+  bool drained_ = false;
+  bool refused_ = false;  // a request of the stream was refused on the spot
 };
 
 }  // namespace sound
