@@ -163,27 +163,24 @@ std::size_t AudioService::write(const void* data, std::size_t bytes) {
     return 0;
   }
   if (now < bytes) return now;
-  draining_ = pa_stream_drain(
+  pa_operation* draining = pa_stream_drain(
       stream_,
-      [](pa_stream*, int success, void* self) {
+      [](pa_stream* stream, int success, void* self) {
         auto* service = static_cast<AudioService*>(self);
+        if (stream != service->stream_) return;  // closed since
         if (!success) return service->refuse();
         service->drained_ = true;
         Poster::post(service->poster_.get());
       },
       this);
-  if (draining_ == nullptr) refuse();
+  if (draining == nullptr) refuse();
+  if (draining != nullptr) pa_operation_unref(draining);
   return now;
 }
 
 void AudioService::closeStream() {
   if (stream_ == nullptr) return;
   Locked lock(loop_);
-  if (draining_ != nullptr) {
-    pa_operation_cancel(draining_);
-    pa_operation_unref(draining_);
-    draining_ = nullptr;
-  }
   pa_stream_set_write_callback(stream_, nullptr, nullptr);
   // The service lists a stream until it is disconnected, which one it is still making cannot be
   // yet: that one is disconnected the moment it is made. The connection keeps the stream alive

@@ -11,7 +11,6 @@
 #include "sound/device_error.h"
 
 struct pa_context;
-struct pa_operation;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -25,9 +24,8 @@ pa_buffer_attr cueBufferAttributes(const pa_sample_spec& format, std::size_t byt
 // object's life, one connection, at most one stream. Every call is made on the thread that made
 // it, takes the mainloop's lock only to queue a request or read a state, and never waits for the
 // service: whatever the service answers arrives later, as a call of `changed` posted to that
-// thread's event loop, after which the states below tell what happened. A request the library
-// refuses on the spot is said at once, with its reason. It never starts a service of its own (no
-// autospawn), and reads no file but the library's client configuration.
+// thread's event loop, after which the states below tell what happened. It never starts a service
+// of its own (no autospawn), and reads no file but the library's client configuration.
 //
 // Destroying it drops the stream and the connection, which silences at once, and stops the
 // mainloop's thread, which only ever waits in poll(): that takes milliseconds, whatever the
@@ -56,16 +54,14 @@ class AudioService {
   // returns how many that was. Once it has had them all, the service plays out what it holds
   // (PipeWire holds back up to a block), and the stream is kDrained when it has.
   std::size_t write(const void* data, std::size_t bytes);
-  // Drops the stream at once: what it has not played yet is never heard, and the service no
-  // longer lists it.
+  // Drops the stream at once: what it has not played yet is never heard.
   void closeStream();
 
   // The library's reason for the connection's or the stream's failure.
   std::string failure() const;
 
  private:
-  // A stream request refused on the spot: the stream counts as failed from now on (the library
-  // keeps the reason), and the owner hears of it as of any other failure.
+  // A stream request refused on the spot: the stream counts as failed, and the owner is told.
   void refuse();
 
   class Poster;
@@ -73,10 +69,9 @@ class AudioService {
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  // The stream's drain, and what came of it; kept under the mainloop's lock.
-  pa_operation* draining_ = nullptr;
+  // Under the mainloop's lock: the stream has played out, or a request of it was refused.
   bool drained_ = false;
-  bool refused_ = false;  // a request of the stream was refused on the spot
+  bool refused_ = false;
 };
 
 }  // namespace sound
