@@ -208,6 +208,7 @@ enum class Trouble {
   kHostileFile,     // pinpon.wav is the row's file
   kFloatChime,      // pinpon.wav is the chime in 32-bit floating point: heard as loud as ever
   kServerReplaced,  // the server dies mid-chime and a new one takes its place
+  kNoServer,        // the environment names a server that is not there, until after "Init"
 };
 
 struct TroubleCase {
@@ -229,6 +230,7 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
 
   std::size_t before = testServer().capture().size();
   if (row.trouble == Trouble::kServerHung) testServer().suspend();
+  if (row.trouble == Trouble::kNoServer) sound_test::useNoAudioServer(folder_.path() / "nothing");
   if (row.trouble == Trouble::kServerReplaced) {
     ASSERT_LT(pressInit(), kAtOnce);
     sound_test::runEventLoopFor(400ms);
@@ -251,6 +253,13 @@ TEST_P(Form1AudioTrouble, NeverHoldsTheWindowAndTheNextChimePlays) {
       break;
     case Trouble::kHostileFile:
       sound_test::placeCueFile(folder_.path(), sound::kInitCue, CueFile::kInitChime);
+      break;
+    case Trouble::kNoServer:
+      // Told at once, in the library's words, and not as a chime dropped a second later.
+      EXPECT_EQ(control().error(), DeviceError::kNoAudioDevice) << control().errorText();
+      EXPECT_NE(control().errorText().find("Connection refused"), std::string::npos)
+          << control().errorText();
+      testServer().useForThisProcess();
       break;
     case Trouble::kFloatChime: {
       const auto heard =
@@ -283,7 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 CueFile::kManyChannels},
                     TroubleCase{"ZeroBlockAlign", Trouble::kHostileFile, CueFile::kZeroBlockAlign},
                     TroubleCase{"FloatChime", Trouble::kFloatChime, CueFile::kFloatChime},
-                    TroubleCase{"ServerReplaced", Trouble::kServerReplaced}),
+                    TroubleCase{"ServerReplaced", Trouble::kServerReplaced},
+                    TroubleCase{"NoServer", Trouble::kNoServer}),
     [](const testing::TestParamInfo<TroubleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -40,6 +40,11 @@ void waitUntil(Clock::time_point when) {
   }
 }
 
+// Whether the server lists no playback stream within a second: the program has closed its last.
+bool noStreamLeft() {
+  return sound_test::runEventLoopUntil([] { return testServer().playbackStreams().empty(); }, 1s);
+}
+
 // Runs the event loop until the server has rendered everything up to the time.
 void waitForCapture(Clock::time_point until) {
   const auto deadline = until + 3s;
@@ -97,6 +102,8 @@ TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
   waitUntil(end);
   waitForCapture(end);
   const std::vector<std::int16_t> samples = testServer().capture().samples();
+  EXPECT_FALSE(control.isPlaying()) << "the Exit chime played out";
+  EXPECT_TRUE(noStreamLeft()) << "a stream outlived its chime";
 
   EXPECT_LT(loudest(samples, first - 300ms, presses.front()), kSilence) << "sound before the press";
   const std::vector<sound_test::HeardCue> heard = find(samples, initChime_);
@@ -143,22 +150,67 @@ TEST_F(RealSound, EveryPressIsHeardFromItsStartAndCutsOffTheChimeBefore) {
   RecordProperty("latency_max_ms", static_cast<int>(sorted.back()));
 }
 
-TEST_F(RealSound, DestroyingTheControlMidChimeSilencesItAtOnce) {
+// How a second chime is ended, after a first one that played out, and when.
+enum class Ending { kDestroy, kStop, kClose };
+
+struct EndingCase {
+  const char* name;
+  Ending ending;
+  std::chrono::milliseconds after;  // 0: in the same turn of the event loop as its "Sound"
+};
+
+void PrintTo(const EndingCase& row, std::ostream* out) { *out << row.name; }
+
+class RealSoundEnding : public RealSound, public testing::WithParamInterface<EndingCase> {};
+
+TEST_P(RealSoundEnding, SilencesTheChimeAtOnceAndLeavesNoStream) {
+  const EndingCase& row = GetParam();
   auto control = std::make_unique<MultimediaControl>();
   sound::playCue(*control, sound::kInitCue);
-  sound_test::runEventLoopFor(400ms);
-  const auto destroyed = Clock::now();
-  control.reset();
-  EXPECT_LT(Clock::now() - destroyed, 300ms);
-  waitUntil(destroyed + 800ms);
-  waitForCapture(destroyed + 800ms);
+  ASSERT_TRUE(sound_test::runEventLoopUntil([&] { return !control->isPlaying(); }, 3s));
+  EXPECT_EQ(control->error(), DeviceError::kNone) << control->errorText();
+  EXPECT_TRUE(noStreamLeft()) << "the stream outlived the chime that played out";
+
+  sound::playCue(*control, sound::kInitCue);
+  if (row.after > 0ms) sound_test::runEventLoopFor(row.after);
+  const auto ended = Clock::now();
+  switch (row.ending) {
+    case Ending::kDestroy:
+      control.reset();
+      break;
+    case Ending::kStop:
+      platform::setProperty(*control, sound::kDispatchCommand, sound::kCommandStop);
+      break;
+    case Ending::kClose:
+      platform::setProperty(*control, sound::kDispatchCommand, sound::kCommandClose);
+      break;
+  }
+  EXPECT_LT(Clock::now() - ended, 300ms);
+  if (control) {
+    EXPECT_FALSE(control->isPlaying());
+  }
+  waitUntil(ended + 800ms);
+  waitForCapture(ended + 800ms);
 
   const std::vector<std::int16_t> samples = testServer().capture().samples();
   const auto heard = find(samples, initChime_);
-  ASSERT_EQ(heard.size(), 1u);
-  EXPECT_LT(heard.front().length, initChime_.size());
-  EXPECT_LT(loudest(samples, destroyed + 150ms, destroyed + 800ms), kSilence);
+  ASSERT_EQ(heard.size(), row.after > 0ms ? 2u : 1u) << "chimes heard from their start";
+  EXPECT_EQ(heard.front().length, initChime_.size()) << "the first chime played out";
+  if (row.after > 0ms) {
+    EXPECT_LT(heard.back().length, initChime_.size()) << "not cut off";
+  }
+  EXPECT_LT(loudest(samples, ended + 150ms, ended + 800ms), kSilence);
+  EXPECT_TRUE(noStreamLeft()) << "the stream outlived its chime";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, RealSoundEnding,
+    testing::Values(EndingCase{"DestroyedMidChime", Ending::kDestroy, 400ms},
+                    EndingCase{"StoppedMidChime", Ending::kStop, 400ms},
+                    EndingCase{"ClosedMidChime", Ending::kClose, 400ms},
+                    // Its stream still being made: the service has not listed it yet.
+                    EndingCase{"StoppedAsItStarts", Ending::kStop, 0ms}),
+    [](const testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
 
 struct BrokenCue {
   const char* name;

@@ -8,8 +8,6 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QObject>
 #include <algorithm>
 #include <atomic>
@@ -25,45 +23,31 @@ class AudioService::Poster : public QObject {
   explicit Poster(std::function<void()> changed) : changed_(std::move(changed)) {}
   static void post(void* poster) {
     auto* self = static_cast<Poster*>(poster);
-    if (!self->pending_.exchange(true)) QCoreApplication::postEvent(self, new QEvent(type()));
-  }
-
- protected:
-  bool event(QEvent* event) override {
-    if (event->type() != type()) return QObject::event(event);
-    pending_ = false;
-    changed_();
-    return true;
+    if (self->pending_.exchange(true)) return;
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+          self->pending_ = false;
+          self->changed_();
+        },
+        Qt::QueuedConnection);
   }
 
  private:
-  static QEvent::Type type() {
-    static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return registered;
-  }
   std::function<void()> changed_;
   std::atomic<bool> pending_{false};
 };
 
 namespace {
 
-class Locked {
- public:
-  explicit Locked(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
-  ~Locked() { pa_threaded_mainloop_unlock(loop_); }
+// The mainloop's lock, held for a scope.
+struct Locked {
+  explicit Locked(pa_threaded_mainloop* loop) : loop(loop) { pa_threaded_mainloop_lock(loop); }
+  ~Locked() { pa_threaded_mainloop_unlock(loop); }
   Locked(const Locked&) = delete;
   Locked& operator=(const Locked&) = delete;
-
- private:
-  pa_threaded_mainloop* loop_;
+  pa_threaded_mainloop* loop;
 };
-
-// Unconnected counts as failed: it is what a connection or stream is left in when its start was
-// refused at once.
-AudioService::State stateOf(bool ready, bool good) {
-  using State = AudioService::State;
-  return ready ? State::kReady : good ? State::kStarting : State::kFailed;
-}
 
 }  // namespace
 
@@ -94,24 +78,30 @@ AudioService::~AudioService() {
   pa_threaded_mainloop_free(loop_);
 }
 
-void AudioService::connect() {
+Failure AudioService::connect() {
+  if (loop_ == nullptr) return {DeviceError::kNoAudioDevice, failure()};
   const State now = connection();
-  if (loop_ == nullptr || now == State::kStarting || now == State::kReady) return;
+  if (now == State::kStarting || now == State::kReady) return {};
   disconnect();
   Locked lock(loop_);
   context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Collatz");
-  if (context_ == nullptr) return;
+  if (context_ == nullptr) return {DeviceError::kNoAudioDevice, "no connection could be made"};
   pa_context_set_state_callback(
       context_, [](pa_context*, void* poster) { Poster::post(poster); }, poster_.get());
-  pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    return {DeviceError::kNoAudioDevice, pa_strerror(pa_context_errno(context_))};
+  }
+  return {};
 }
 
 AudioService::State AudioService::connection() const {
   if (loop_ == nullptr) return State::kFailed;
   Locked lock(loop_);
   if (context_ == nullptr) return State::kNone;
+  // Unconnected counts as failed: it is what a connection is left in when refused at once.
   const pa_context_state_t state = pa_context_get_state(context_);
-  return stateOf(state == PA_CONTEXT_READY, PA_CONTEXT_IS_GOOD(state));
+  if (!PA_CONTEXT_IS_GOOD(state)) return State::kFailed;
+  return state == PA_CONTEXT_READY ? State::kReady : State::kStarting;
 }
 
 void AudioService::disconnect() {
@@ -124,57 +114,93 @@ void AudioService::disconnect() {
   context_ = nullptr;
 }
 
-bool AudioService::openStream(const pa_sample_spec& format, std::size_t bytes,
-                              const std::string& name) {
+Failure AudioService::openStream(const pa_sample_spec& format, std::size_t bytes,
+                                 const std::string& name) {
   closeStream();
-  if (connection() != State::kReady) return false;
   Locked lock(loop_);
   pa_proplist* properties = pa_proplist_new();
-  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
+  pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");  // a valid key and value: accepted
   stream_ = pa_stream_new_with_proplist(context_, name.c_str(), &format, nullptr, properties);
   pa_proplist_free(properties);
-  if (stream_ == nullptr) return false;
+  if (stream_ == nullptr) {
+    const int error = pa_context_errno(context_);
+    return {
+        error == PA_ERR_INVALID ? DeviceError::kFormatNotPlayable : DeviceError::kAudioDeviceFailed,
+        pa_strerror(error)};
+  }
   pa_stream_set_state_callback(
       stream_, [](pa_stream*, void* poster) { Poster::post(poster); }, poster_.get());
   pa_stream_set_write_callback(
       stream_, [](pa_stream*, std::size_t, void* poster) { Poster::post(poster); }, poster_.get());
   const pa_buffer_attr attributes = cueBufferAttributes(format, bytes);
-  pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_NOFLAGS, nullptr, nullptr);
-  return true;
+  if (pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_NOFLAGS, nullptr,
+                                 nullptr) < 0) {
+    Failure refused{DeviceError::kAudioDeviceFailed, pa_strerror(pa_context_errno(context_))};
+    closeStream();
+    return refused;
+  }
+  return {};
 }
 
 AudioService::State AudioService::stream() const {
   if (stream_ == nullptr) return State::kNone;
   Locked lock(loop_);
   const pa_stream_state_t state = pa_stream_get_state(stream_);
-  return stateOf(state == PA_STREAM_READY, PA_STREAM_IS_GOOD(state));
+  if (refused_ || !PA_STREAM_IS_GOOD(state)) return State::kFailed;
+  if (drained_) return State::kDrained;
+  return state == PA_STREAM_READY ? State::kReady : State::kStarting;
 }
 
 std::size_t AudioService::write(const void* data, std::size_t bytes) {
   if (stream() != State::kReady) return 0;
   Locked lock(loop_);
+  // -1: the stream failed since it was asked, which its state callback is telling.
   const std::size_t wanted = pa_stream_writable_size(stream_);
   const std::size_t now = wanted == static_cast<std::size_t>(-1) ? 0 : std::min(wanted, bytes);
-  if (now == 0 || pa_stream_write(stream_, data, now, nullptr, 0, PA_SEEK_RELATIVE) < 0) return 0;
-  return now;
-}
-
-void AudioService::endOfStream() {
-  if (stream() != State::kReady) return;
-  Locked lock(loop_);
-  if (pa_operation* draining = pa_stream_drain(stream_, nullptr, nullptr)) {
-    pa_operation_unref(draining);
+  if (now == 0) return 0;
+  if (pa_stream_write(stream_, data, now, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+    refuse();
+    return 0;
   }
+  if (now < bytes) return now;
+  pa_operation* draining = pa_stream_drain(
+      stream_,
+      [](pa_stream* stream, int success, void* self) {
+        auto* service = static_cast<AudioService*>(self);
+        if (stream != service->stream_) return;  // closed since
+        if (!success) return service->refuse();
+        service->drained_ = true;
+        Poster::post(service->poster_.get());
+      },
+      this);
+  if (draining == nullptr) refuse();
+  if (draining != nullptr) pa_operation_unref(draining);
+  return now;
 }
 
 void AudioService::closeStream() {
   if (stream_ == nullptr) return;
   Locked lock(loop_);
-  pa_stream_set_state_callback(stream_, nullptr, nullptr);
   pa_stream_set_write_callback(stream_, nullptr, nullptr);
-  pa_stream_disconnect(stream_);
+  // The service lists a stream until it is disconnected, which one it is still making cannot be
+  // yet: that one is disconnected the moment it is made. The connection keeps the stream alive
+  // until it has gone, and takes it along if it goes first (disconnecting is then refused, and
+  // not needed).
+  pa_stream_set_state_callback(
+      stream_,
+      [](pa_stream* stream, void*) {
+        if (pa_stream_get_state(stream) == PA_STREAM_READY) pa_stream_disconnect(stream);
+      },
+      nullptr);
+  if (pa_stream_get_state(stream_) == PA_STREAM_READY) pa_stream_disconnect(stream_);
   pa_stream_unref(stream_);
   stream_ = nullptr;
+  drained_ = refused_ = false;
+}
+
+void AudioService::refuse() {
+  refused_ = true;
+  Poster::post(poster_.get());
 }
 
 std::string AudioService::failure() const {

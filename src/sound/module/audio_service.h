@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "sound/device_error.h"
+
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
@@ -30,7 +32,8 @@ pa_buffer_attr cueBufferAttributes(const pa_sample_spec& format, std::size_t byt
 // service is doing.
 class AudioService {
  public:
-  enum class State { kNone, kStarting, kReady, kFailed };
+  // kDrained: a stream that has played out everything it was given, and may be closed.
+  enum class State { kNone, kStarting, kReady, kDrained, kFailed };
 
   explicit AudioService(std::function<void()> changed);
   ~AudioService();
@@ -38,20 +41,19 @@ class AudioService {
   AudioService& operator=(const AudioService&) = delete;
 
   // Starts connecting to whatever service the environment names, unless a connection is already
-  // starting or ready.
-  void connect();
+  // starting or ready; kNoAudioDevice, with the library's reason, if refused at once.
+  Failure connect();
   State connection() const;
   void disconnect();
 
-  // Opens a playback stream of `bytes` of samples, on a ready connection; false if the library
-  // refused the format.
-  bool openStream(const pa_sample_spec& format, std::size_t bytes, const std::string& name);
+  // Opens a playback stream of `bytes` of samples on a ready connection. If the library refuses
+  // it at once: kFormatNotPlayable for the format, kAudioDeviceFailed otherwise, with its reason.
+  Failure openStream(const pa_sample_spec& format, std::size_t bytes, const std::string& name);
   State stream() const;
-  // Hands a ready stream as much of the bytes as it asks for now; returns how many that was.
+  // Hands a ready stream as much of `bytes`, the rest of its samples, as it asks for now, and
+  // returns how many that was. Once it has had them all, the service plays out what it holds
+  // (PipeWire holds back up to a block), and the stream is kDrained when it has.
   std::size_t write(const void* data, std::size_t bytes);
-  // Says the stream has had all its samples, so that the service plays out what it holds back
-  // for a whole block (PipeWire does); asks for nothing and waits for nothing.
-  void endOfStream();
   // Drops the stream at once: what it has not played yet is never heard.
   void closeStream();
 
@@ -59,11 +61,17 @@ class AudioService {
   std::string failure() const;
 
  private:
+  // A stream request refused on the spot: the stream counts as failed, and the owner is told.
+  void refuse();
+
   class Poster;
   std::unique_ptr<Poster> poster_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
+  // Under the mainloop's lock: the stream has played out, or a request of it was refused.
+  bool drained_ = false;
+  bool refused_ = false;
 };
 
 }  // namespace sound

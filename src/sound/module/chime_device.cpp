@@ -13,10 +13,6 @@ namespace {
 
 using State = AudioService::State;
 
-// How long after its last sample has been handed over a chime is taken to be still playing: the
-// service's own buffering and its output's latency.
-constexpr auto kOutputLatency = std::chrono::milliseconds(500);
-
 pa_sample_spec specOf(const DecodedWave& wave) {
   return {PA_SAMPLE_S16NE, static_cast<std::uint32_t>(wave.sampleRate),
           static_cast<std::uint8_t>(wave.channels)};
@@ -62,7 +58,8 @@ void ChimeDevice::open() {
   library_.open(fileName_);
   if (library_.failure()) return fail(library_.failure());
   succeed();
-  // Connecting while the file decodes saves the first chime a round trip.
+  // Connecting while the file decodes saves the first chime a round trip. A connection refused
+  // now is tried again, and its refusal told, by the "Sound" that needs it.
   if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
   service_->connect();
 }
@@ -70,20 +67,22 @@ void ChimeDevice::open() {
 void ChimeDevice::sound(Clock::time_point setAt) {
   endChime();
   if (!isOpen()) {
-    // After a failed "Open" the reason it failed says more than "nothing open".
-    if (!failure_) fail({DeviceError::kNotOpen, {}});
+    // After a failed "Open" the reason it failed says more than "nothing open"; after a failed
+    // "Sound" and a "Close" it does not.
+    const bool openFailed = openedName_.empty() || library_.error() != DeviceError::kNone;
+    if (!failure_ || !openFailed) fail({DeviceError::kNotOpen, {}});
     return;
   }
-  chime_ = Chime{setAt, std::nullopt, 0};
+  // Anew, if the last connection failed.
+  if (Failure refused = service_->connect()) return fail(std::move(refused));
+  chime_ = 0;
   deadline_.start(std::chrono::ceil<std::chrono::milliseconds>(
       std::max(Clock::duration::zero(), setAt + kCueFreshness - Clock::now())));
-  service_->connect();  // anew, if the last connection failed
   advance();
 }
 
 void ChimeDevice::advance() {
   if (!service_) return;
-  if (chime_ && !isPlaying()) endChime();  // played out: its stream is no longer needed
   const State connection = service_->connection();
   if (!chime_) {
     // Nobody is waiting for a failed connection: the next "Sound" makes a new one.
@@ -105,9 +104,8 @@ void ChimeDevice::advance() {
   everReady_ = true;
   switch (service_->stream()) {
     case State::kNone:
-      if (!service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
-        fail({DeviceError::kFormatNotPlayable, std::to_string(wave->channels) + " channels at " +
-                                                   std::to_string(wave->sampleRate) + " Hz"});
+      if (Failure refused = service_->openStream(specOf(*wave), bytesOf(*wave), openedName_)) {
+        fail(std::move(refused));
         endChime();
       }
       return;
@@ -116,22 +114,22 @@ void ChimeDevice::advance() {
     case State::kFailed:
       fail({DeviceError::kAudioDeviceFailed, service_->failure()});
       return endChime();
+    case State::kDrained:
+      return endChime();  // played out: the stream goes, and the output may rest
     case State::kReady:
       break;
   }
   const auto* bytes = reinterpret_cast<const char*>(wave->samples.data());
-  const std::size_t before = chime_->written;
-  chime_->written += service_->write(bytes + before, bytesOf(*wave) - before);
-  if (!chime_->startedAt && chime_->written > 0) {
-    chime_->startedAt = Clock::now();
+  const std::size_t before = *chime_;
+  *chime_ += service_->write(bytes + before, bytesOf(*wave) - before);
+  if (before == 0 && *chime_ > 0) {
     deadline_.stop();
     succeed();
   }
-  if (before < bytesOf(*wave) && chime_->written == bytesOf(*wave)) service_->endOfStream();
 }
 
 void ChimeDevice::giveUp() {
-  if (!chime_ || chime_->startedAt) return;
+  if (!chime_ || *chime_ > 0) return;
   fail({DeviceError::kCueTooLate, {}});
   endChime();
   // A connection that never became ready is no use to the next chime either; dropping it does not
@@ -147,12 +145,8 @@ void ChimeDevice::endChime() {
 
 bool ChimeDevice::isPlaying() const {
   if (!chime_) return false;
-  const std::shared_ptr<const DecodedWave> wave = library_.cue();
-  if (!chime_->startedAt || !wave || chime_->written < bytesOf(*wave)) return true;
-  const auto length = std::chrono::duration<double>(static_cast<double>(wave->frames()) /
-                                                    static_cast<double>(wave->sampleRate));
-  return Clock::now() <
-         *chime_->startedAt + std::chrono::duration_cast<Clock::duration>(length) + kOutputLatency;
+  const State stream = service_->stream();
+  return stream != State::kDrained && stream != State::kFailed;
 }
 
 std::string ChimeDevice::errorText() const {

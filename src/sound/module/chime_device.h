@@ -46,16 +46,12 @@ class ChimeDevice : public AudioDevice {
   std::string errorText() const override;
   // A file is open: decoded, or being decoded.
   bool isOpen() const override { return library_.cue() != nullptr || library_.decoding(); }
-  // The last "Sound" is on its way or playing: not stopped, failed, dropped or over.
+  // The last "Sound" is on its way or playing: not stopped, failed or dropped, and its stream not
+  // yet played out.
   bool isPlaying() const override;
 
  private:
   using Clock = std::chrono::steady_clock;
-  struct Chime {
-    Clock::time_point setAt;
-    std::optional<Clock::time_point> startedAt;
-    std::size_t written = 0;  // bytes handed to the stream
-  };
 
   void close();
   void open();
@@ -72,7 +68,8 @@ class ChimeDevice : public AudioDevice {
   CueLibrary library_;
   std::unique_ptr<AudioService> service_;  // made at the first "Open" that finds a file
   bool everReady_ = false;                 // the current connection has been ready
-  std::optional<Chime> chime_;             // the last "Sound", until it is over or given up
+  // The last "Sound", until it is over or given up: the bytes handed to its stream so far.
+  std::optional<std::size_t> chime_;
   QTimer deadline_;
   Failure failure_;
 };

@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pulse/context.h>
+#include <pulse/introspect.h>
+#include <pulse/mainloop.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
@@ -220,6 +223,47 @@ std::vector<std::string> PrivateAudioServer::clientEnvironment() const {
   return {"PULSE_SERVER=unix:" + socket_.string(),
           "PULSE_CLIENTCONFIG=" + (folder_ / "client.conf").string(),
           "PULSE_COOKIE=" + (folder_ / "home" / "cookie").string()};
+}
+
+std::vector<std::string> PrivateAudioServer::playbackStreams() const {
+  struct Listing {
+    std::vector<std::string> names;
+    int end = 0;  // 1 once listed in full, -1 if the server refused
+  } listing;
+  pa_mainloop* loop = pa_mainloop_new();
+  if (loop == nullptr) throw std::runtime_error("cannot make a mainloop to ask the server");
+  pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "collatz test");
+  const std::string server = "unix:" + socket_.string();
+  if (context != nullptr &&
+      pa_context_connect(context, server.c_str(), PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    bool asked = false;
+    while (listing.end == 0 && Clock::now() < deadline &&
+           PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
+      if (!asked && pa_context_get_state(context) == PA_CONTEXT_READY) {
+        pa_operation* asking = pa_context_get_sink_input_info_list(
+            context,
+            [](pa_context*, const pa_sink_input_info* input, int end, void* data) {
+              auto* listed = static_cast<Listing*>(data);
+              if (end != 0) listed->end = end;
+              if (input != nullptr) listed->names.emplace_back(input->name ? input->name : "");
+            },
+            &listing);
+        if (asking == nullptr) break;
+        pa_operation_unref(asking);
+        asked = true;
+      }
+      pa_mainloop_iterate(loop, 0, nullptr);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  if (context != nullptr) {
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+  }
+  pa_mainloop_free(loop);
+  if (listing.end != 1) throw std::runtime_error("the server did not list its playback streams");
+  return listing.names;
 }
 
 void PrivateAudioServer::kill() {

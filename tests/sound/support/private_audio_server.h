@@ -49,6 +49,10 @@ class PrivateAudioServer {
   std::vector<std::string> clientEnvironment() const;
 
   const Capture& capture() const { return capture_; }
+  // The names of the playback streams the server lists now, as a sound panel would show them.
+  // Asks over a connection of its own; throws std::runtime_error if the server does not answer
+  // within seconds.
+  std::vector<std::string> playbackStreams() const;
   const std::filesystem::path& folder() const { return folder_; }
 
   void kill();     // the server dies at once, as in a crash
