@@ -57,7 +57,7 @@ void ChimeDevice::open() {
   if (fileName_.empty()) return fail({DeviceError::kNoFileName, {}});
   library_.open(fileName_);
   if (library_.failure()) return fail(library_.failure());
-  succeed();
+  failure_ = {};
   // Connecting while the file decodes saves the first chime a round trip. A connection refused
   // now is tried again, and its refusal told, by the "Sound" that needs it.
   if (!service_) service_ = std::make_unique<AudioService>([this] { advance(); });
@@ -69,7 +69,7 @@ void ChimeDevice::sound(Clock::time_point setAt) {
   if (!isOpen()) {
     // After a failed "Open" the reason it failed says more than "nothing open"; after a failed
     // "Sound" and a "Close" it does not.
-    const bool openFailed = openedName_.empty() || library_.error() != DeviceError::kNone;
+    const bool openFailed = openedName_.empty() || static_cast<bool>(library_.failure());
     if (!failure_ || !openFailed) fail({DeviceError::kNotOpen, {}});
     return;
   }
@@ -124,7 +124,7 @@ void ChimeDevice::advance() {
   *chime_ += service_->write(bytes + before, bytesOf(*wave) - before);
   if (before == 0 && *chime_ > 0) {
     deadline_.stop();
-    succeed();
+    failure_ = {};
   }
 }
 
@@ -173,8 +173,6 @@ std::string ChimeDevice::errorText() const {
   if (!failure_.detail.empty()) text += " (" + failure_.detail + ")";
   return text;
 }
-
-void ChimeDevice::succeed() { failure_ = {}; }
 
 void ChimeDevice::fail(Failure failure) { failure_ = std::move(failure); }
 

@@ -59,7 +59,6 @@ class ChimeDevice : public AudioDevice {
   // Moves the wanted chime on as far as the decoder and the service allow, or records why not.
   void advance();
   void giveUp();
-  void succeed();
   void fail(Failure failure);
   void endChime();
 

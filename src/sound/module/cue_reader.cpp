@@ -73,12 +73,6 @@ std::string CueReader::take() {
   return std::move(bytes_);
 }
 
-std::string CueReader::readAll() {
-  while (!readSome(std::size_t{1} << 20)) {
-  }
-  return take();
-}
-
 void CueReader::fail(Failure failure) {
   failure_ = std::move(failure);
   bytes_.clear();

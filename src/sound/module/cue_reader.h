@@ -43,8 +43,6 @@ class CueReader {
   // What was read, once readSome() is done: the whole file, or empty with failure() set if it could
   // not be read or has grown too large since it was checked.
   std::string take();
-  // Every readSome() at once, then take().
-  std::string readAll();
 
  private:
   void open(const std::filesystem::path& path);

@@ -155,7 +155,9 @@ DecodeResult decodeWave(std::string bytes) {
 
 DecodeResult decodeWaveFile(const std::filesystem::path& path) {
   CueReader reader(path);
-  std::string bytes = reader.readAll();
+  while (!reader.readSome(kMaxWaveFileBytes)) {
+  }
+  std::string bytes = reader.take();
   if (reader.failure()) return {reader.failure(), {}};
   return decodeWave(std::move(bytes));
 }
