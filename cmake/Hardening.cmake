@@ -34,7 +34,13 @@ elseif(build_type MATCHES "^(|NONE)$")
     set(optimised ON)
   endif()
 endif()
-if(NOT optimised OR COLLATZ_SANITIZE OR COLLATZ_FUZZ)
+# A packager's build at -O0 (DEB_BUILD_OPTIONS=noopt) is still a build that ships: it keeps all
+# the hardening but FORTIFY, which needs the optimiser (dpkg-buildflags leaves it out there too).
+set(packaged OFF)
+if(build_type MATCHES "^(|NONE)$" AND packager_cxx_flags MATCHES "[^ ]")
+  set(packaged ON)
+endif()
+if(NOT (optimised OR packaged) OR COLLATZ_SANITIZE OR COLLATZ_FUZZ)
   message(STATUS "Hardening: none (not an optimised build, or one with sanitizers)")
   return()
 endif()
@@ -46,7 +52,7 @@ set(applied "")
 
 # FORTIFY: level 3 where glibc and the compiler can keep it (glibc warns it down to 2 where they
 # cannot), else 2. It needs optimisation, which the checks give themselves.
-if(NOT packager_cxx_flags MATCHES "_FORTIFY_SOURCE")
+if(optimised AND NOT packager_cxx_flags MATCHES "_FORTIFY_SOURCE")
   set(CMAKE_REQUIRED_QUIET ON)
   foreach(level 3 2)
     set(CMAKE_REQUIRED_FLAGS "-O2 -Werror -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=${level}")

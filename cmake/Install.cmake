@@ -2,10 +2,12 @@
 # debian/ packs what these rules install.
 include(GNUInstallDirs)
 
-set(COLLATZ_HOMEPAGE_URL "https://github.com/collatz/collatz"
-    CACHE STRING "The project's home page, in the metadata")
-set(COLLATZ_SCREENSHOT_URL "https://raw.githubusercontent.com/collatz/collatz/main/docs"
-    CACHE STRING "Where the published screenshots of the metadata are found")
+# The project has no address of its own yet: a packager who publishes the program somewhere may
+# name it, and the screenshots published there, and the metadata lists them; by default it lists
+# neither rather than an address nobody answers at.
+set(COLLATZ_HOMEPAGE_URL "" CACHE STRING "The program's home page, for the metadata (none if empty)")
+set(COLLATZ_SCREENSHOT_URL "" CACHE STRING
+    "Where docs/screenshot-*.png are published, for the metadata (none listed if empty)")
 
 set(COLLATZ_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(COLLATZ_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
@@ -15,16 +17,36 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 # --- Files made from templates and at build time ---------------------------------------------
 
-# The release's date is its changelog entry's, never the day of the build, so that two builds of
-# one release write the same metadata and manual page.
-file(STRINGS ${CMAKE_SOURCE_DIR}/debian/changelog release_trailer REGEX "^ -- " LIMIT_COUNT 1)
-string(REGEX REPLACE "^ -- .*>  " "" release_time "${release_trailer}")
-execute_process(
-  COMMAND env LC_ALL=C date -u -d "${release_time}" "+%Y-%m-%d;%B %Y"
-  OUTPUT_VARIABLE release_date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-list(GET release_date 0 COLLATZ_RELEASE_DATE)
-list(GET release_date 1 COLLATZ_RELEASE_MONTH)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/debian/changelog)
+# The manual page dates the release by its month, named in English whatever the build's locale.
+if(NOT COLLATZ_RELEASE_DATE MATCHES "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-[0-9][0-9]$")
+  message(FATAL_ERROR "COLLATZ_RELEASE_DATE is '${COLLATZ_RELEASE_DATE}', not YYYY-MM-DD")
+endif()
+set(release_year ${CMAKE_MATCH_1})
+math(EXPR release_month_index "${CMAKE_MATCH_2} - 1")
+set(months January February March April May June July August September October November December)
+list(GET months ${release_month_index} release_month_name)
+set(COLLATZ_RELEASE_MONTH "${release_month_name} ${release_year}")
+
+# The optional parts of the metadata, each placed after the element before it.
+set(COLLATZ_METAINFO_HOMEPAGE "")
+if(COLLATZ_HOMEPAGE_URL)
+  set(COLLATZ_METAINFO_HOMEPAGE "\n  <url type=\"homepage\">${COLLATZ_HOMEPAGE_URL}</url>")
+endif()
+set(COLLATZ_METAINFO_SCREENSHOTS "")
+if(COLLATZ_SCREENSHOT_URL)
+  string(CONCAT COLLATZ_METAINFO_SCREENSHOTS "\n  <screenshots>"
+    "\n    <screenshot type=\"default\">"
+    "\n      <caption>The trajectory of the start value 27</caption>"
+    "\n      <image type=\"source\" width=\"698\" height=\"504\">"
+    "${COLLATZ_SCREENSHOT_URL}/screenshot-27.png</image>"
+    "\n    </screenshot>"
+    "\n    <screenshot>"
+    "\n      <caption>The window with its explanation of the problem</caption>"
+    "\n      <image type=\"source\" width=\"698\" height=\"504\">"
+    "${COLLATZ_SCREENSHOT_URL}/screenshot-start.png</image>"
+    "\n    </screenshot>"
+    "\n  </screenshots>")
+endif()
 
 set(COLLATZ_METAINFO ${COLLATZ_PACKAGING_OUT}/${COLLATZ_APP_ID}.metainfo.xml)
 configure_file(${COLLATZ_PACKAGING_DIR}/${COLLATZ_APP_ID}.metainfo.xml.in ${COLLATZ_METAINFO} @ONLY)

@@ -4,9 +4,12 @@
 # of the committed HEAD in it. There it runs, each step saying how it went and how long it took:
 #   commands  `bash scripts/run.sh` (no display there: it shows the window on a virtual one), lint
 #             and `bash scripts/test.sh`;
-#   package   the Debian package built (`dpkg-buildpackage -us -uc -b`), lintian on it,
-#             autopkgtest on it installed, and a second build, elsewhere and later, compared with
-#             the first: scripts/package_check.sh.
+#   package   the Debian package built from source to binary (`dpkg-buildpackage -us -uc`, with an
+#             unwritable HOME), lintian, blhc, autopkgtest on it installed, reprotest (two more
+#             builds, the second under varied conditions, both without tests, all three giving
+#             the same .deb files), a build with DEB_BUILD_OPTIONS=noopt and its tests, and
+#             piuparts (run from this machine, in a chroot of the release of its own):
+#             scripts/package_check.sh.
 #
 # Usage: fresh_debian_check.sh [RELEASE] [all|commands|package]
 #   RELEASE: trixie (Debian 13, the default) or bookworm; all (the default) runs both parts.
@@ -126,12 +129,20 @@ main() {
   fi
   if [ "$parts" != commands ]; then
     local package=/root/package
-    if step "dpkg-buildpackage -us -uc -b" "bash scripts/package_check.sh build $package"; then
-      step "lintian -I --pedantic" "bash scripts/package_check.sh lintian $package" || true
-      step "autopkgtest ./ ../collatz_*.deb -- null" \
-        "bash scripts/package_check.sh autopkgtest $package" || true
-      step "a second build, elsewhere and later: reproducible?" \
-        "bash scripts/package_check.sh again $package" || true
+    if step "dpkg-buildpackage -us -uc" "bash scripts/package_check.sh build $package"; then
+      for check in lintian blhc autopkgtest reprotest noopt; do
+        step "package_check.sh $check" "bash scripts/package_check.sh $check $package" || true
+      done
+      # piuparts makes and enters a chroot of its own, from a base tarball kept in the cache.
+      say "package_check.sh piuparts"
+      begun=$(date +%s)
+      if COLLATZ_RELEASE=$release COLLATZ_CHECK_CACHE=$cache \
+        bash scripts/package_check.sh piuparts "$root$package"; then
+        say "package_check.sh piuparts: passed in $(($(date +%s) - begun)) s"
+      else
+        say "package_check.sh piuparts: FAILED in $(($(date +%s) - begun)) s"
+        status=1
+      fi
     fi
   fi
 

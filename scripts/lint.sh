@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what the compiler does not: every tracked C++ file against .clang-format, every shell
-# script with shellcheck, and the layers' includes. Each problem is one line naming the file and
+# script with shellcheck, the layers' includes, and debian/copyright against what each file says
+# of its own licence. Each problem is one line naming the file and
 # the rule; the status is 1 if there is any.
 # Usage: lint.sh [--fix]   --fix formats the C++ files in place first (the rest is for a person).
 set -euo pipefail
@@ -21,7 +22,7 @@ esac
 # code its own way, and no setting in .clang-format makes two of them agree on all of it.
 clang_format=clang-format-19
 missing=()
-for tool in $clang_format shellcheck git; do
+for tool in $clang_format shellcheck git licensecheck; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -111,6 +112,57 @@ while IFS= read -r file; do
   [ -n "${may_use[$(dirname "$file")]:-}" ] ||
     problem "$file" "layers: $(dirname "$file") is not a layer of cmake/layers.txt"
 done < <(git ls-files 'src/*.cpp' 'src/*.h')
+
+# --- copyright ---------------------------------------------------------------------------------
+# debian/copyright gives every tracked file a licence: that of the last Files pattern matching it
+# (a DEP-5 pattern's * matches a slash too, as bash's [[ == ]] does). licensecheck reads what a
+# file states of itself. A file that states another licence than its stanza, a licence text or
+# an authors' list that only "Files: *" covers (a third party's folder, copied in without a
+# stanza of its own), and a pattern that matches no file any more are each a problem.
+patterns=()
+licences=()
+while IFS=$'\t' read -r pattern licence; do
+  patterns+=("$pattern")
+  licences+=("$licence")
+done < <(awk '
+  /^Files:/ { in_files = 1; n = 0; sub(/^Files:/, "") }
+  /^[A-Za-z-]+:/ && !/^Files:/ {
+    in_files = 0
+    if (/^License:/ && n > 0) { for (i = 1; i <= n; i++) print globs[i] "\t" $2; n = 0 }
+  }
+  in_files { for (i = 1; i <= NF; i++) globs[++n] = $i }
+' debian/copyright)
+declare -A stated
+while IFS=$'\t' read -r file licence _; do
+  stated[$file]=$licence
+done < <(git ls-files -z | grep -zv '^debian/copyright$' |
+  xargs -0 licensecheck --machine --shortname-scheme=debian,spdx --check '.*' -- 2>/dev/null)
+declare -A pattern_used
+while IFS= read -r file; do
+  [ "$file" = debian/copyright ] && continue
+  chosen=-1
+  for i in "${!patterns[@]}"; do
+    # shellcheck disable=SC2053  # the pattern is meant to match as a glob
+    [[ $file == ${patterns[$i]} ]] && chosen=$i
+  done
+  if [ "$chosen" -lt 0 ]; then
+    problem "$file" "copyright: no Files pattern of debian/copyright matches it"
+    continue
+  fi
+  pattern_used[$chosen]=yes
+  found=${stated[$file]:-UNKNOWN}
+  if [ "$found" != UNKNOWN ] && [ "$found" != "${licences[$chosen]}" ]; then
+    problem "$file" "copyright: it states $found, debian/copyright says ${licences[$chosen]} (Files: ${patterns[$chosen]})"
+  fi
+  if [ "${patterns[$chosen]}" = '*' ] && [ "$file" != LICENSE ] &&
+    [[ ${file##*/} =~ ^(LICEN[CS]E|COPYING|AUTHORS|NOTICE)([.-].*)?$ ]]; then
+    problem "$file" "copyright: a licence or authors' list under \"Files: *\": give its folder a stanza of its own"
+  fi
+done < <(git ls-files)
+for i in "${!patterns[@]}"; do
+  [ -n "${pattern_used[$i]:-}" ] ||
+    problem debian/copyright "copyright: \"Files: ${patterns[$i]}\" matches no tracked file"
+done
 
 if [ $status -eq 0 ]; then echo "lint: clean"; fi
 exit $status

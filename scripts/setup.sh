@@ -11,13 +11,14 @@
 #            and an audio server kind to test the sound against: PipeWire where pipewire-pulse is
 #            installed, PulseAudio where that is, both where neither is (a machine with no audio
 #            server has no desktop sound to lose)
-#   check    what scripts/fresh_debian_check.sh needs
+#   reprotest  reprotest and the tools of its variations (scripts/package_check.sh reprotest)
+#   check    what scripts/fresh_debian_check.sh needs, piuparts among it
 # Safe to run again: a second run finds nothing missing and installs nothing.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 control=$here/../debian/control
 [ $# -gt 0 ] || {
-  echo "usage: $0 run|display|package|test|check..." >&2
+  echo "usage: $0 run|display|package|test|reprotest|check..." >&2
   exit 2
 }
 
@@ -28,7 +29,7 @@ build_deps=""  # the Build-Depends to install: none, nocheck (building only) or 
 run_deps=no    # whether the package's own dependencies too, to run the program built here
 for name in "$@"; do
   case "$name" in
-    display | check) sets+=("$name") ;;
+    display | check | reprotest) sets+=("$name") ;;
     run)
       [ "$build_deps" = all ] || build_deps=nocheck
       run_deps=yes
@@ -50,7 +51,7 @@ for name in "$@"; do
       fi
       ;;
     *)
-      echo "setup: no set '$name' (run, display, package, test, check)" >&2
+      echo "setup: no set '$name' (run, display, package, test, reprotest, check)" >&2
       exit 2
       ;;
   esac

@@ -6,9 +6,11 @@
 #   ELF                     an installed program or shared object, e.g. /usr/bin/collatz and
 #                           /usr/lib/x86_64-linux-gnu/collatz/modules/libcollatz-audio.so
 #   --compile-commands FILE the compile_commands.json of the build that made them: every
-#                           command in it must fortify (_FORTIFY_SOURCE >= 2, optimised) and
-#                           protect against stack clashes. Without it those two are not judged,
-#                           and the script says so.
+#                           optimised command in it must fortify (_FORTIFY_SOURCE >= 2), and
+#                           every command protect against stack clashes. FORTIFY needs the
+#                           optimiser, so a command at -O0 (a build with DEB_BUILD_OPTIONS=noopt,
+#                           where dpkg-buildflags leaves it out) is not judged for it, and the
+#                           script says so. Without the file neither is judged.
 # Prints one line per check and file; the status is 1 if any check fails, 2 on wrong usage.
 #
 # Of each ELF file: position independent (a program is a PIE, a shared object has no text
@@ -91,6 +93,7 @@ last() {  # PATTERN COMMAND
   { grep -oE -- "$1" <<<"$2" || true; } | tail -n 1
 }
 commands=0
+unoptimised=0
 unfortified=()
 unclashed=()
 while IFS= read -r command; do
@@ -98,8 +101,9 @@ while IFS= read -r command; do
   source=$(last '[^ ]+\.(cpp|cc|cxx|c)$' "$command")
   fortify=$(last '(^| )-[DU]_FORTIFY_SOURCE(=[0-9]+)?' "$command")
   level=$(last '(^| )-O[^ ]*' "$command")
-  if ! [[ $fortify =~ -D_FORTIFY_SOURCE=([0-9]+)$ ]] || [ "${BASH_REMATCH[1]}" -lt 2 ] ||
-    [ -z "$level" ] || [[ $level == *-O0 ]]; then
+  if [ -z "$level" ] || [[ $level == *-O0 ]]; then
+    unoptimised=$((unoptimised + 1))
+  elif ! [[ $fortify =~ -D_FORTIFY_SOURCE=([0-9]+)$ ]] || [ "${BASH_REMATCH[1]}" -lt 2 ]; then
     unfortified+=("$source")
   fi
   [ "$(last '(^| )-f(no-)?stack-clash-protection' "$command")" = " -fstack-clash-protection" ] ||
@@ -111,8 +115,13 @@ if [ $commands -eq 0 ]; then
   judge "$what" "compile flags" no "no compile command found"
   exit $status
 fi
-judge "$what" "FORTIFY (_FORTIFY_SOURCE >= 2, optimised)" \
-  "$([ ${#unfortified[@]} -eq 0 ] && echo yes || echo no)" "not in: ${unfortified[*]:0:3}..."
+if [ $unoptimised -eq $commands ]; then
+  echo "SKIP $what: FORTIFY not judged (no command optimises, so none can fortify)"
+else
+  [ $unoptimised -eq 0 ] || echo "NOTE $what: $unoptimised unoptimised commands not judged for FORTIFY"
+  judge "$what" "FORTIFY (_FORTIFY_SOURCE >= 2) in every optimised command" \
+    "$([ ${#unfortified[@]} -eq 0 ] && echo yes || echo no)" "not in: ${unfortified[*]:0:3}..."
+fi
 judge "$what" "stack-clash protection" \
   "$([ ${#unclashed[@]} -eq 0 ] && echo yes || echo no)" "not in: ${unclashed[*]:0:3}..."
 exit $status

@@ -1,6 +1,8 @@
 #include "platform/start_up.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QVersionNumber>
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -22,11 +24,32 @@ std::string programName(char** argv) {
   return std::string(path.substr(path.rfind('/') + 1));
 }
 
+// Before 6.8, the frame Qt draws itself on a Wayland desktop whose compositor draws none (GNOME's
+// mutter) offers a maximise button whatever the window allows, and this window's size is fixed.
+// Through XWayland, GNOME draws the frame from the window's own size hints, offering only what it
+// can do. So there, unless the user chose a platform, X11 comes first and Wayland second.
+void preferTheDesktopsFrame(const std::vector<std::string>& arguments) {
+  if (QLibraryInfo::version() >= QVersionNumber(6, 8)) return;
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").isEmpty()) return;
+  if (std::ranges::any_of(arguments, [](const std::string& argument) {
+        return argument == "-platform" || argument == "--platform";
+      })) {
+    return;
+  }
+  if (qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland") ||
+      qEnvironmentVariable("DISPLAY").isEmpty() ||
+      !qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':').contains(QLatin1String("GNOME"))) {
+    return;
+  }
+  qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 }  // namespace
 
 int startUp(int& argc, char** argv, const WindowFactory& createWindow) {
-  const DisplayCheck display = checkDisplay(
-      processEnvironment, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  preferTheDesktopsFrame(arguments);
+  const DisplayCheck display = checkDisplay(processEnvironment, arguments);
   if (!display.ok) {
     std::cerr << programName(argv) << ": no display could be opened (" << display.problem
               << "); run it on a desktop, or set DISPLAY to a running X server, for example a "
